@@ -66,7 +66,7 @@ class FakeAudioDevice : public AudioDevice {
   WaveHeader* Fill(const void* bytes, std::uint32_t count) {
     WaveHeader* hdr = queued.front();
     queued.pop_front();
-    std::memcpy(hdr->data, bytes, count);
+    if (count > 0) std::memcpy(hdr->data, bytes, count);
     hdr->bytesRecorded = count;
     return hdr;
   }
