@@ -110,5 +110,26 @@ void BM_SliceAndDecodeSpcmSignal(benchmark::State& state) {
 }
 BENCHMARK(BM_SliceAndDecodeSpcmSignal);
 
+// The decoder alone over the runs of the same frames: cost per run.
+void BM_SpcmDecodeRuns(benchmark::State& state) {
+  std::vector<std::int32_t> runs;
+  for (int f = 0; f < 20; ++f) {
+    test_signal::SpcmPositions p{};
+    for (int k = 0; k < 8; ++k) p[k] = (f * 97 + k * 131 + 7) % 1024;
+    runs.push_back(test_signal::kSyncSamples);
+    const auto data = test_signal::CellRunLengths(
+        test_signal::SpcmPatterns(test_signal::SpcmFrameSymbols(p, static_cast<std::uint32_t>(f))), 40);
+    runs.insert(runs.end(), data.begin(), data.end());
+  }
+  auto rx = CreateInputControl();
+  SpcmDecoder decoder;
+  for (auto _ : state) {
+    for (std::int32_t run : runs) decoder.DecodeRun(*rx, run, 0);
+    benchmark::DoNotOptimize(rx->Channels);
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(runs.size()));
+}
+BENCHMARK(BM_SpcmDecodeRuns);
+
 }  // namespace
 }  // namespace corvane
