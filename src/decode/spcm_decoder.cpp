@@ -46,7 +46,7 @@ void SpcmDecoder::DecodeRun(TInputControl& receiver, std::int32_t samples, std::
   // A run of 1 … 3 samples is noise around an edge, not a cell: ignore it and keep the
   // frame. Dropping sync here instead loses many frames under noise: on a synthetic
   // signal through the slicer, 7 in 100 at 13 dB SNR and 22 at 12 dB, against under 1
-  // and 2 when ignored.
+  // and about 2 when ignored.
   if (run_cells <= 0) return;
 
   // The run is a 1 cell followed by run_cells - 1 zero cells. Each cell is kept at its
@@ -59,7 +59,7 @@ void SpcmDecoder::DecodeRun(TInputControl& receiver, std::int32_t samples, std::
     const std::int32_t bit = place + 7;
     cells[bit >> 3] |= static_cast<std::uint8_t>(0x80u >> (bit & 7));
   }
-  // bit_count <= kFrameCells - 1 - 8 * symbol_count and run_cells < 2^28: no overflow.
+  // bit_count <= kFrameCells - 1 - 8 * symbol_count and run_cells <= 2^28: no overflow.
   bit_count = std::min(bit_count + run_cells, kFrameCells - 1 - 8 * symbol_count);
 
   // At most one symbol per run; further cells wait for the next run. Words are composed
