@@ -7,6 +7,7 @@
 
 #include "decode/input_control.h"
 #include "decode/signal_path.h"
+#include "support/spcm_signal.h"
 
 namespace corvane {
 namespace {
@@ -28,24 +29,27 @@ std::vector<std::int16_t> NoisyPulses(std::size_t count) {
   return samples;
 }
 
+// The slicer's per-sample arithmetic alone, from its start values, over the samples.
+void BareSlicerPass(const std::vector<std::int16_t>& samples) {
+  double m = 0, up = 32767, lo = -32768, sw = 16384, th = 0;
+  bool h = false;
+  for (std::int16_t s : samples) {
+    const double x = s;
+    m = m * 0.999 + x * 0.001;
+    sw = sw * 0.999 + (up - lo) * 0.001;
+    up = (up - m) * 0.95 + m;
+    lo = (lo - m) * 0.95 + m;
+    if (x > up) up = x; else if (x < lo) lo = x;
+    if (h) { th = th * 0.9 + (up - sw) * 0.1; h = !(x < th); }
+    else { th = th * 0.9 + (lo + sw) * 0.1; h = x > th; }
+  }
+  benchmark::DoNotOptimize(th);
+  benchmark::DoNotOptimize(h);
+}
+
 void BM_BareSlicerArithmetic(benchmark::State& state) {
   const auto samples = NoisyPulses(1000);
-  for (auto _ : state) {
-    double m = 0, up = 32767, lo = -32768, sw = 16384, th = 0;
-    bool h = false;
-    for (std::int16_t s : samples) {
-      const double x = s;
-      m = m * 0.999 + x * 0.001;
-      sw = sw * 0.999 + (up - lo) * 0.001;
-      up = (up - m) * 0.95 + m;
-      lo = (lo - m) * 0.95 + m;
-      if (x > up) up = x; else if (x < lo) lo = x;
-      if (h) { th = th * 0.9 + (up - sw) * 0.1; h = !(x < th); }
-      else { th = th * 0.9 + (lo + sw) * 0.1; h = x > th; }
-    }
-    benchmark::DoNotOptimize(th);
-    benchmark::DoNotOptimize(h);
-  }
+  for (auto _ : state) BareSlicerPass(samples);
   state.SetItemsProcessed(state.iterations() * static_cast<long>(samples.size()));
 }
 BENCHMARK(BM_BareSlicerArithmetic);
@@ -63,6 +67,69 @@ void BM_SliceAndDecode(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * static_cast<long>(samples.size()));
 }
 BENCHMARK(BM_SliceAndDecode)->Arg(0)->Arg(1);
+
+// A real SPCM signal: frames of varied positions, a 40-cell pause, noise at 20 dB SNR.
+// Its runs are short (8 … 112 samples), so the slicer's level changes come often.
+std::vector<std::int16_t> SpcmSignal() {
+  std::vector<test_signal::SpcmSymbols> frames;
+  for (int f = 0; f < 20; ++f) {
+    test_signal::SpcmPositions p{};
+    for (int k = 0; k < 8; ++k) p[k] = (f * 97 + k * 131 + 7) % 1024;
+    frames.push_back(test_signal::SpcmFrameSymbols(p, static_cast<std::uint32_t>(f)));
+  }
+  auto wave = test_signal::SpcmWaveform(frames, {.pause_cells = 40, .noise_sigma = 1000.0, .seed = 3});
+  wave.resize(wave.size() / 1000 * 1000);
+  return wave;
+}
+
+void BM_BareSlicerArithmeticSpcmSignal(benchmark::State& state) {
+  const auto samples = SpcmSignal();
+  for (auto _ : state) BareSlicerPass(samples);
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(samples.size()));
+}
+BENCHMARK(BM_BareSlicerArithmeticSpcmSignal);
+
+// The same signal sliced and decoded in mode 1, in 1000-sample buffers as captured.
+void BM_SliceAndDecodeSpcmSignal(benchmark::State& state) {
+  const auto wave = SpcmSignal();
+  auto rx = CreateInputControl();
+  rx->Mode = 1;
+  SignalPath path;
+  long frames_decoded = 0;
+  for (auto _ : state) {
+    for (std::size_t pos = 0; pos < wave.size(); pos += 1000) {
+      std::copy_n(wave.begin() + static_cast<long>(pos), 1000, rx->Samples);
+      rx->FrameDecoded = false;
+      path.Slice(*rx, 1000);
+      frames_decoded += rx->FrameDecoded ? 1 : 0;
+    }
+    benchmark::DoNotOptimize(rx->Channels);
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(wave.size()));
+  state.counters["frames_per_pass"] = static_cast<double>(frames_decoded) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_SliceAndDecodeSpcmSignal);
+
+// The decoder alone over the runs of the same frames: cost per run.
+void BM_SpcmDecodeRuns(benchmark::State& state) {
+  std::vector<std::int32_t> runs;
+  for (int f = 0; f < 20; ++f) {
+    test_signal::SpcmPositions p{};
+    for (int k = 0; k < 8; ++k) p[k] = (f * 97 + k * 131 + 7) % 1024;
+    runs.push_back(test_signal::kSyncSamples);
+    const auto data = test_signal::CellRunLengths(
+        test_signal::SpcmPatterns(test_signal::SpcmFrameSymbols(p, static_cast<std::uint32_t>(f))), 40);
+    runs.insert(runs.end(), data.begin(), data.end());
+  }
+  auto rx = CreateInputControl();
+  SpcmDecoder decoder;
+  for (auto _ : state) {
+    for (std::int32_t run : runs) decoder.DecodeRun(*rx, run, 0);
+    benchmark::DoNotOptimize(rx->Channels);
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(runs.size()));
+}
+BENCHMARK(BM_SpcmDecodeRuns);
 
 }  // namespace
 }  // namespace corvane
