@@ -1,0 +1,316 @@
+#include "platform/linux/alsa_audio_device.h"
+
+#include <alsa/asoundlib.h>
+#include <poll.h>
+
+#include <QMetaObject>
+#include <QObject>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+namespace corvane {
+
+namespace {
+
+// Keeps ALSA's own messages quiet while the device is tried again and again.
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// Lets ALSA's own messages out once, so a device missing at the first try is explained.
+class QuietAlsa {
+ public:
+  explicit QuietAlsa(bool quiet) : quiet_(quiet) {
+    if (quiet_) snd_lib_error_set_handler(&IgnoreAlsaError);
+  }
+  ~QuietAlsa() {
+    if (quiet_) snd_lib_error_set_handler(nullptr);
+  }
+  QuietAlsa(const QuietAlsa&) = delete;
+  QuietAlsa& operator=(const QuietAlsa&) = delete;
+
+ private:
+  bool quiet_;
+};
+
+constexpr unsigned kLatencyMicroseconds = 100000;  // ALSA's buffer: about five capture buffers
+
+}  // namespace
+
+struct AlsaAudioDevice::Session {
+  std::string pcmName;
+  QObject context;  // owns the notifiers, the timer and the posted announcements
+  QTimer reopenTimer{&context};
+
+  WaveInHandle handle = kInvalidWaveIn;
+  WaveInHandle nextHandle = 1;
+  WaveInListener* listener = nullptr;
+  WaveFormat format;
+  bool started = false;
+  std::vector<WaveHeader*> queue;  // accepted buffers, oldest (being filled) first
+  unsigned closes = 0;             // tells a read loop that its capture ended meanwhile
+
+  snd_pcm_t* pcm = nullptr;
+  std::vector<pollfd> pollFds;
+  std::vector<QSocketNotifier*> notifiers;
+  std::string lastError;
+
+  bool IsOpen(WaveInHandle h) const { return h != kInvalidWaveIn && h == handle; }
+  bool IsQueued(const WaveHeader* header) const {
+    return std::find(queue.begin(), queue.end(), header) != queue.end();
+  }
+
+  void Fail(const char* what, int err) {
+    lastError = std::string(what) + " \"" + pcmName + "\": " + snd_strerror(err);
+  }
+
+  bool OpenPcm(bool quiet) {
+    QuietAlsa quietAlsa(quiet);
+    int err = snd_pcm_open(&pcm, pcmName.c_str(), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK);
+    if (err < 0) {
+      pcm = nullptr;
+      Fail("Cannot open the recording device", err);
+      return false;
+    }
+    err = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED,
+                             format.channels, format.samplesPerSec, 1, kLatencyMicroseconds);
+    const int count = err < 0 ? 0 : snd_pcm_poll_descriptors_count(pcm);
+    if (err < 0 || count <= 0) {
+      Fail("The recording device refuses 16-bit mono at 48000 Hz:", err < 0 ? err : -EINVAL);
+      ClosePcm();
+      return false;
+    }
+    pollFds.resize(static_cast<std::size_t>(count));
+    snd_pcm_poll_descriptors(pcm, pollFds.data(), static_cast<unsigned>(count));
+    for (const pollfd& fd : pollFds) {
+      const auto type = (fd.events & POLLOUT) ? QSocketNotifier::Write : QSocketNotifier::Read;
+      auto* notifier = new QSocketNotifier(fd.fd, type, &context);
+      notifier->setEnabled(false);
+      QObject::connect(notifier, &QSocketNotifier::activated, &context, [this] { OnReady(); });
+      notifiers.push_back(notifier);
+    }
+    lastError.clear();
+    return true;
+  }
+
+  void ClosePcm() {
+    // A notifier may be the one whose signal runs now: delete it only later.
+    for (QSocketNotifier* notifier : notifiers) {
+      notifier->setEnabled(false);
+      notifier->deleteLater();
+    }
+    notifiers.clear();
+    pollFds.clear();
+    if (pcm) snd_pcm_close(pcm);
+    pcm = nullptr;
+  }
+
+  // Brings a prepared or stopped PCM to running. Capture has to be started by hand:
+  // until then its descriptors never become ready.
+  bool RunPcm() {
+    if (snd_pcm_state(pcm) == SND_PCM_STATE_RUNNING) return true;
+    int err = snd_pcm_prepare(pcm);
+    if (err >= 0) err = snd_pcm_start(pcm);
+    if (err < 0) Fail("Cannot start the recording device", err);
+    return err >= 0;
+  }
+
+  // Watch the descriptors only while there is somewhere to put the samples: with no
+  // buffer queued, the ready descriptors would wake the loop for nothing.
+  void UpdateWatch() {
+    const bool watch = pcm && started && !queue.empty();
+    for (QSocketNotifier* notifier : notifiers) notifier->setEnabled(watch);
+  }
+
+  // The device went away (or cannot run): drop it and try again while input runs.
+  void Lose(int err) {
+    Fail("Lost the recording device", err);
+    ClosePcm();
+    if (started) reopenTimer.start();
+  }
+
+  void Reopen() {
+    if (!started || pcm) {
+      reopenTimer.stop();
+      return;
+    }
+    if (!OpenPcm(true)) return;
+    if (!RunPcm()) {
+      ClosePcm();
+      return;
+    }
+    reopenTimer.stop();
+    UpdateWatch();
+  }
+
+  // An overrun or a suspend loses samples but not the device: capture goes on.
+  void Recover(int err) {
+    if (err == -EPIPE || err == -ESTRPIPE) {
+      if (RunPcm()) return;
+      err = -EIO;
+    }
+    Lose(err);
+  }
+
+  void OnReady() {
+    if (!pcm) return;
+    for (pollfd& fd : pollFds) fd.revents = 0;
+    ::poll(pollFds.data(), pollFds.size(), 0);
+    unsigned short revents = 0;
+    const int err = snd_pcm_poll_descriptors_revents(pcm, pollFds.data(),
+                                                     static_cast<unsigned>(pollFds.size()), &revents);
+    if (err < 0) {
+      Lose(err);
+      return;
+    }
+    if (revents == 0) return;
+    ReadAvailable();
+  }
+
+  // Reads what the device holds now (not more, so a source that never runs dry cannot
+  // keep the loop here) into the queued buffers, announcing each as it fills.
+  void ReadAvailable() {
+    snd_pcm_sframes_t avail = snd_pcm_avail_update(pcm);
+    if (avail < 0) {
+      Recover(static_cast<int>(avail));
+      UpdateWatch();
+      return;
+    }
+    const std::uint32_t frameBytes = format.blockAlign;
+    const unsigned session = closes;
+    while (avail > 0 && !queue.empty()) {
+      WaveHeader* header = queue.front();
+      const std::uint32_t room = header->bufferLength - header->bytesRecorded;
+      if (room >= frameBytes) {
+        const snd_pcm_uframes_t frames =
+            std::min<snd_pcm_uframes_t>(room / frameBytes, static_cast<snd_pcm_uframes_t>(avail));
+        const snd_pcm_sframes_t got = snd_pcm_readi(pcm, header->data + header->bytesRecorded, frames);
+        if (got == -EAGAIN || got == 0) break;
+        if (got < 0) {
+          Recover(static_cast<int>(got));
+          break;
+        }
+        header->bytesRecorded += static_cast<std::uint32_t>(got) * frameBytes;
+        avail -= got;
+        if (header->bufferLength - header->bytesRecorded >= frameBytes) continue;
+      }
+      queue.erase(queue.begin());
+      listener->OnWaveInData(header);
+      // The listener may have stopped or closed the capture.
+      if (session != closes || !pcm || !started) return;
+    }
+    UpdateWatch();
+  }
+
+  void HandBack() {
+    for (WaveHeader* header : queue) {
+      QMetaObject::invokeMethod(
+          &context, [l = listener, header] { l->OnWaveInData(header); }, Qt::QueuedConnection);
+    }
+    queue.clear();
+  }
+
+  void Halt() {
+    started = false;
+    reopenTimer.stop();
+    if (pcm) snd_pcm_drop(pcm);
+    UpdateWatch();
+  }
+};
+
+AlsaAudioDevice::AlsaAudioDevice(std::string pcmName, std::chrono::milliseconds retryInterval)
+    : session_(std::make_unique<Session>()) {
+  session_->pcmName = std::move(pcmName);
+  session_->reopenTimer.setInterval(retryInterval);
+  QObject::connect(&session_->reopenTimer, &QTimer::timeout, &session_->context,
+                   [s = session_.get()] { s->Reopen(); });
+  session_->queue.reserve(8);
+}
+
+AlsaAudioDevice::~AlsaAudioDevice() {
+  Session& s = *session_;
+  s.Halt();
+  s.ClosePcm();
+}
+
+bool AlsaAudioDevice::Open(WaveInHandle* handle, const WaveFormat& format, WaveInListener* listener) {
+  Session& s = *session_;
+  if (s.handle != kInvalidWaveIn) Close(s.handle);
+  *handle = kInvalidWaveIn;
+  if (format.formatTag != kWaveFormatPcm || format.bitsPerSample != 16 || format.channels == 0 ||
+      format.blockAlign != 2 * format.channels || !listener) {
+    s.lastError = "Only 16-bit PCM can be recorded";
+    return false;
+  }
+  s.format = format;
+  s.listener = listener;
+  s.handle = s.nextHandle++;
+  if (s.nextHandle < 0) s.nextHandle = 1;
+  *handle = s.handle;
+  return s.OpenPcm(false);
+}
+
+bool AlsaAudioDevice::Prepare(WaveInHandle handle, WaveHeader* header) {
+  if (!session_->IsOpen(handle) || !header) return false;
+  header->flags |= kWaveHeaderPrepared;
+  return true;
+}
+
+bool AlsaAudioDevice::Unprepare(WaveInHandle handle, WaveHeader* header) {
+  if (!session_->IsOpen(handle) || !header || session_->IsQueued(header)) return false;
+  header->flags &= ~kWaveHeaderPrepared;
+  return true;
+}
+
+bool AlsaAudioDevice::Add(WaveInHandle handle, WaveHeader* header) {
+  Session& s = *session_;
+  if (!s.IsOpen(handle) || !header || !(header->flags & kWaveHeaderPrepared) || s.IsQueued(header)) {
+    return false;
+  }
+  header->bytesRecorded = 0;
+  s.queue.push_back(header);
+  s.UpdateWatch();
+  return true;
+}
+
+bool AlsaAudioDevice::Start(WaveInHandle handle) {
+  Session& s = *session_;
+  if (!s.IsOpen(handle)) return false;
+  s.started = true;
+  if (s.pcm && !s.RunPcm()) s.Lose(-EIO);
+  if (!s.pcm) s.reopenTimer.start();
+  s.UpdateWatch();
+  return s.pcm != nullptr;
+}
+
+bool AlsaAudioDevice::Stop(WaveInHandle handle) {
+  if (!session_->IsOpen(handle)) return false;
+  session_->Halt();
+  return true;
+}
+
+bool AlsaAudioDevice::Reset(WaveInHandle handle) {
+  Session& s = *session_;
+  if (!s.IsOpen(handle)) return false;
+  s.Halt();
+  s.HandBack();
+  return true;
+}
+
+bool AlsaAudioDevice::Close(WaveInHandle handle) {
+  Session& s = *session_;
+  if (!s.IsOpen(handle)) return false;
+  s.Halt();
+  s.HandBack();  // every accepted buffer is announced once, closed or not
+  s.ClosePcm();
+  s.handle = kInvalidWaveIn;
+  s.listener = nullptr;
+  ++s.closes;
+  return true;
+}
+
+std::string AlsaAudioDevice::LastError() const { return session_->lastError; }
+
+}  // namespace corvane

@@ -1,0 +1,46 @@
+#pragma once
+// Capture from ALSA's "default" PCM (a sound server's or the first card), driven from
+// the Qt event loop of the thread that creates it: no thread of its own.
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "platform/audio_device.h"
+
+namespace corvane {
+
+class AlsaAudioDevice : public AudioDevice {
+ public:
+  // Needs a running Qt event loop in the creating thread. While input runs without a
+  // device (it failed to open, or went away), the device is opened again every
+  // `retryInterval`, so capture resumes by itself when the card comes back.
+  explicit AlsaAudioDevice(std::string pcmName = "default",
+                           std::chrono::milliseconds retryInterval = std::chrono::milliseconds(1500));
+  ~AlsaAudioDevice() override;
+  AlsaAudioDevice(const AlsaAudioDevice&) = delete;
+  AlsaAudioDevice& operator=(const AlsaAudioDevice&) = delete;
+
+  // One capture at a time: opening again closes the previous one, handing back its
+  // buffers. The handle stays valid while the device is away, and buffers queued on
+  // it are filled once the device can be opened. Returns whether the device is open.
+  bool Open(WaveInHandle* handle, const WaveFormat& format, WaveInListener* listener) override;
+  bool Prepare(WaveInHandle handle, WaveHeader* header) override;
+  bool Unprepare(WaveInHandle handle, WaveHeader* header) override;
+  bool Add(WaveInHandle handle, WaveHeader* header) override;
+  bool Start(WaveInHandle handle) override;
+  bool Stop(WaveInHandle handle) override;
+  // Buffers handed back are announced through the event loop, after this returns.
+  // Announcements still waiting when the device is destroyed are dropped.
+  bool Reset(WaveInHandle handle) override;
+  bool Close(WaveInHandle handle) override;
+
+  // Why the device could not be opened or was lost, for the user; empty while capture works.
+  std::string LastError() const;
+
+ private:
+  struct Session;
+  std::unique_ptr<Session> session_;
+};
+
+}  // namespace corvane
