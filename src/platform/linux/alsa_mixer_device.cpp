@@ -2,6 +2,7 @@
 
 #include <alsa/asoundlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -43,18 +44,6 @@ bool CanRecord(int card) {
   return records;
 }
 
-// The card number of capture device `device`, or -1.
-int CaptureCard(int device) {
-  int card = -1;
-  int index = 0;
-  while (snd_card_next(&card) >= 0 && card >= 0) {
-    if (!CanRecord(card)) continue;
-    if (index == device) return card;
-    ++index;
-  }
-  return -1;
-}
-
 std::string ElementName(snd_mixer_elem_t* elem) {
   std::string name = snd_mixer_selem_get_name(elem);
   const unsigned index = snd_mixer_selem_get_index(elem);
@@ -73,20 +62,24 @@ struct AlsaMixerDevice::CardMixer {
   std::vector<snd_mixer_elem_t*> elements;  // in the mixer's element order
   std::vector<std::size_t> capture;         // elements that are recording source lines
   std::vector<std::size_t> playback;        // elements that are playback source lines
-  std::size_t sourceList = 0;               // the capture-source element, if hasSourceList
+  // The recording multiplexer: an enumerated capture element ("Input Source"), or else
+  // the capture switches that ALSA makes of a "Capture Source" selector, one per
+  // source, of which only one is on.
+  std::size_t sourceList = 0;  // the enumerated element, if hasSourceList
   bool hasSourceList = false;
   bool sourceListNamed = false;
+  std::vector<std::size_t> exclusiveSwitches;  // elements whose capture switch is exclusive
 
   ~CardMixer() {
     if (mixer) snd_mixer_close(mixer);
   }
 
-  bool Load(int card) {
+  bool Load(const std::string& control) {
     if (snd_mixer_open(&mixer, 0) < 0) {
       mixer = nullptr;
       return false;
     }
-    if (snd_mixer_attach(mixer, CardDevice(card).c_str()) < 0 ||
+    if (snd_mixer_attach(mixer, control.c_str()) < 0 ||
         snd_mixer_selem_register(mixer, nullptr, nullptr) < 0 || snd_mixer_load(mixer) < 0) {
       return false;
     }
@@ -108,6 +101,12 @@ struct AlsaMixerDevice::CardMixer {
       if (snd_mixer_selem_has_capture_volume(e) || snd_mixer_selem_has_capture_switch(e)) {
         capture.push_back(index);
       }
+      if (snd_mixer_selem_has_capture_switch_exclusive(e) &&
+          (exclusiveSwitches.empty() ||
+           snd_mixer_selem_get_capture_group(e) ==
+               snd_mixer_selem_get_capture_group(elements[exclusiveSwitches[0]]))) {
+        exclusiveSwitches.push_back(index);
+      }
       if (snd_mixer_selem_has_playback_volume(e) || snd_mixer_selem_has_playback_switch(e)) {
         playback.push_back(index);
       }
@@ -124,9 +123,17 @@ struct AlsaMixerDevice::CardMixer {
     switch (kind) {
       case kCaptureVolume: return snd_mixer_selem_has_capture_volume(e) ? e : nullptr;
       case kPlaybackMute: return snd_mixer_selem_has_playback_switch(e) ? e : nullptr;
-      case kSourceList: return hasSourceList && index == sourceList ? e : nullptr;
+      case kSourceList: return HasMux() && index == MuxElement() ? e : nullptr;
       default: return nullptr;
     }
+  }
+
+  bool HasMux() const { return hasSourceList || !exclusiveSwitches.empty(); }
+  // The element that carries the multiplexer's control id.
+  std::size_t MuxElement() const { return hasSourceList ? sourceList : exclusiveSwitches[0]; }
+  std::int32_t MuxItems() const {
+    return hasSourceList ? snd_mixer_selem_get_enum_items(elements[sourceList])
+                         : static_cast<std::int32_t>(exclusiveSwitches.size());
   }
 
   // The element of a source line id on the capture (or playback) side, or -1.
@@ -137,6 +144,8 @@ struct AlsaMixerDevice::CardMixer {
 };
 
 AlsaMixerDevice::AlsaMixerDevice() = default;
+AlsaMixerDevice::AlsaMixerDevice(std::vector<Card> cards)
+    : fixedCards_(std::move(cards)), useFixedCards_(true) {}
 AlsaMixerDevice::~AlsaMixerDevice() = default;
 
 AlsaMixerDevice::CardMixer* AlsaMixerDevice::Find(MixerHandle handle) {
@@ -144,29 +153,38 @@ AlsaMixerDevice::CardMixer* AlsaMixerDevice::Find(MixerHandle handle) {
   return it == open_.end() ? nullptr : it->second.get();
 }
 
-int AlsaMixerDevice::CaptureDeviceCount() {
-  int count = 0;
+// Listed afresh at every call: cards come and go.
+std::vector<AlsaMixerDevice::Card> AlsaMixerDevice::Cards() const {
+  if (useFixedCards_) return fixedCards_;
+  std::vector<Card> cards;
   int card = -1;
   while (snd_card_next(&card) >= 0 && card >= 0) {
-    if (CanRecord(card)) ++count;
+    if (!CanRecord(card)) continue;
+    char* name = nullptr;
+    // A card whose name cannot be read keeps its place, nameless: listing stops there.
+    if (snd_card_get_name(card, &name) < 0) name = nullptr;
+    cards.push_back({name ? name : "", CardDevice(card)});
+    std::free(name);
   }
-  return count;
+  return cards;
 }
 
+int AlsaMixerDevice::CaptureDeviceCount() { return static_cast<int>(Cards().size()); }
+
 bool AlsaMixerDevice::CaptureDeviceName(int device, std::string& name) {
-  const int card = CaptureCard(device);
-  char* cardName = nullptr;
-  if (card < 0 || snd_card_get_name(card, &cardName) < 0) return false;
-  name = cardName;
-  std::free(cardName);
+  const std::vector<Card> cards = Cards();
+  if (device < 0 || static_cast<std::size_t>(device) >= cards.size()) return false;
+  const Card& card = cards[static_cast<std::size_t>(device)];
+  if (card.name.empty()) return false;
+  name = card.name;
   return true;
 }
 
 bool AlsaMixerDevice::Open(std::int32_t device, MixerHandle& handle) {
-  const int card = device < 0 ? -1 : CaptureCard(device);
-  if (card < 0) return false;
+  const std::vector<Card> cards = Cards();
+  if (device < 0 || static_cast<std::size_t>(device) >= cards.size()) return false;
   auto mixer = std::make_unique<CardMixer>();
-  if (!mixer->Load(card)) return false;
+  if (!mixer->Load(cards[static_cast<std::size_t>(device)].control)) return false;
   handle = nextHandle_++;
   if (nextHandle_ < 0) nextHandle_ = 1;
   open_[handle] = std::move(mixer);
@@ -179,7 +197,7 @@ bool AlsaMixerDevice::DestinationLine(MixerHandle handle, std::uint32_t componen
                                       MixerLine& line) {
   const CardMixer* m = Find(handle);
   if (!m) return false;
-  if (componentType == kComponentRecording && (!m->capture.empty() || m->hasSourceList)) {
+  if (componentType == kComponentRecording && (!m->capture.empty() || m->HasMux())) {
     line = {kRecordingLine, kRecordingLine, static_cast<std::int32_t>(m->capture.size()), "Capture"};
     return true;
   }
@@ -211,9 +229,9 @@ bool AlsaMixerDevice::LineControl(MixerHandle handle, std::int32_t lineId,
   const CardMixer* m = Find(handle);
   if (!m) return false;
   if (lineId == kRecordingLine && controlType == kControlMux) {
-    if (!m->hasSourceList) return false;
-    control.controlId = ControlOf(m->sourceList, kSourceList);
-    control.items = snd_mixer_selem_get_enum_items(m->elements[m->sourceList]);
+    if (!m->HasMux()) return false;
+    control.controlId = ControlOf(m->MuxElement(), kSourceList);
+    control.items = m->MuxItems();
     return control.items > 0;
   }
   const bool captureSide = controlType == kControlVolume;
@@ -232,14 +250,19 @@ bool AlsaMixerDevice::LineControl(MixerHandle handle, std::int32_t lineId,
 bool AlsaMixerDevice::ListItems(MixerHandle handle, std::int32_t controlId,
                                 std::vector<MixerListItem>& items) {
   const CardMixer* m = Find(handle);
-  snd_mixer_elem_t* list = m ? m->ControlElement(controlId, kSourceList) : nullptr;
-  if (!list) return false;
-  const int count = snd_mixer_selem_get_enum_items(list);
+  if (!m || !m->ControlElement(controlId, kSourceList)) return false;
+  const auto count = static_cast<std::size_t>(m->MuxItems());
   for (std::size_t i = 0; i < items.size(); ++i) {
     items[i] = {};
+    if (i >= count) continue;
+    if (!m->hasSourceList) {
+      const std::size_t element = m->exclusiveSwitches[i];
+      items[i] = {CaptureLineOf(element), ElementName(m->elements[element])};
+      continue;
+    }
     char text[64] = {};
-    if (static_cast<int>(i) >= count ||
-        snd_mixer_selem_get_enum_item_name(list, static_cast<unsigned>(i), sizeof text, text) < 0) {
+    if (snd_mixer_selem_get_enum_item_name(m->elements[m->sourceList], static_cast<unsigned>(i),
+                                           sizeof text, text) < 0) {
       continue;
     }
     items[i].text = text;
@@ -292,11 +315,20 @@ bool AlsaMixerDevice::GetItems(MixerHandle handle, std::int32_t controlId,
                                std::span<std::uint32_t> items) {
   const CardMixer* m = Find(handle);
   snd_mixer_elem_t* list = m ? m->ControlElement(controlId, kSourceList) : nullptr;
-  unsigned selected = 0;
-  if (!list || snd_mixer_selem_get_enum_item(list, SND_MIXER_SCHN_FRONT_LEFT, &selected) < 0) {
-    return false;
+  if (!list) return false;
+  std::fill(items.begin(), items.end(), 0);
+  if (!m->hasSourceList) {
+    for (std::size_t i = 0; i < items.size() && i < m->exclusiveSwitches.size(); ++i) {
+      int on = 0;
+      snd_mixer_elem_t* e = m->elements[m->exclusiveSwitches[i]];
+      if (snd_mixer_selem_get_capture_switch(e, SND_MIXER_SCHN_FRONT_LEFT, &on) < 0) return false;
+      items[i] = on ? 1 : 0;
+    }
+    return true;
   }
-  for (std::size_t i = 0; i < items.size(); ++i) items[i] = i == selected ? 1 : 0;
+  unsigned selected = 0;
+  if (snd_mixer_selem_get_enum_item(list, SND_MIXER_SCHN_FRONT_LEFT, &selected) < 0) return false;
+  if (selected < items.size()) items[selected] = 1;
   return true;
 }
 
@@ -305,21 +337,23 @@ bool AlsaMixerDevice::SetItems(MixerHandle handle, std::int32_t controlId,
   const CardMixer* m = Find(handle);
   snd_mixer_elem_t* list = m ? m->ControlElement(controlId, kSourceList) : nullptr;
   if (!list) return false;
-  const auto count = static_cast<std::size_t>(snd_mixer_selem_get_enum_items(list));
-  // A selector always selects one item: the first one set wins, none set changes nothing.
-  for (std::size_t i = 0; i < items.size() && i < count; ++i) {
-    if (items[i] == 0) continue;
-    const auto item = static_cast<unsigned>(i);
-    if (snd_mixer_selem_set_enum_item(list, SND_MIXER_SCHN_FRONT_LEFT, item) < 0) return false;
-    for (int channel = SND_MIXER_SCHN_FRONT_LEFT + 1; channel <= SND_MIXER_SCHN_LAST; ++channel) {
-      if (snd_mixer_selem_set_enum_item(list, static_cast<snd_mixer_selem_channel_id_t>(channel),
-                                        item) < 0) {
-        break;
-      }
-    }
-    return true;
+  const auto count = static_cast<std::size_t>(m->MuxItems());
+  // A multiplexer always selects one item: the first one set wins, none set changes nothing.
+  const auto first = std::find_if(items.begin(), items.end(), [](std::uint32_t v) { return v != 0; });
+  const auto item = static_cast<std::size_t>(first - items.begin());
+  if (item >= count) return false;
+  if (!m->hasSourceList) {
+    return snd_mixer_selem_set_capture_switch_all(m->elements[m->exclusiveSwitches[item]], 1) >= 0;
   }
-  return false;
+  const auto index = static_cast<unsigned>(item);
+  if (snd_mixer_selem_set_enum_item(list, SND_MIXER_SCHN_FRONT_LEFT, index) < 0) return false;
+  for (int channel = SND_MIXER_SCHN_FRONT_LEFT + 1; channel <= SND_MIXER_SCHN_LAST; ++channel) {
+    if (snd_mixer_selem_set_enum_item(list, static_cast<snd_mixer_selem_channel_id_t>(channel),
+                                      index) < 0) {
+      break;
+    }
+  }
+  return true;
 }
 
 }  // namespace corvane

@@ -3,15 +3,19 @@
 // sound server in between.
 //
 // Capture devices are the cards that can record, in card order. On a card's mixer the
-// recording destination's source lines are its capture elements, and its multiplexer
-// is the enumerated capture-source element ("Capture Source", "Input Source"), whose
-// items stand for the source lines of the same name; a source's volume is its capture
-// volume scaled to 0 … 65535. The playback destination's source lines are the playback
-// elements; a line's mute is its playback switch, inverted. Line and control ids are
-// small numbers derived from the element order, the same at every open.
+// recording destination's source lines are its capture elements. Its multiplexer is
+// the enumerated capture element ("Input Source"), whose items stand for the source
+// lines of the same name, or else the exclusive capture switches that ALSA makes of a
+// "Capture Source" selector, one item per source. A card with neither has no
+// multiplexer. A source's volume is its capture volume scaled to 0 … 65535. The
+// playback destination's source lines are the playback elements; a line's mute is its
+// playback switch, inverted. Line and control ids are small numbers derived from the
+// element order, the same at every open.
 
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/mixer_device.h"
 
@@ -19,7 +23,16 @@ namespace corvane {
 
 class AlsaMixerDevice : public MixerDevice {
  public:
+  // A recording device named for the user, whose mixer is ALSA control device `control`.
+  struct Card {
+    std::string name;
+    std::string control;
+  };
+
+  // The sound cards that can record.
   AlsaMixerDevice();
+  // These devices instead of the sound cards (control devices of ALSA's configuration).
+  explicit AlsaMixerDevice(std::vector<Card> cards);
   ~AlsaMixerDevice() override;
   AlsaMixerDevice(const AlsaMixerDevice&) = delete;
   AlsaMixerDevice& operator=(const AlsaMixerDevice&) = delete;
@@ -44,6 +57,10 @@ class AlsaMixerDevice : public MixerDevice {
  private:
   struct CardMixer;
   CardMixer* Find(MixerHandle handle);
+  std::vector<Card> Cards() const;
+
+  std::vector<Card> fixedCards_;
+  bool useFixedCards_ = false;
 
   std::map<MixerHandle, std::unique_ptr<CardMixer>> open_;
   MixerHandle nextHandle_ = 1;
