@@ -21,7 +21,9 @@ class AudioDevice {
   virtual ~AudioDevice() = default;
 
   // Opens the default recording device in `format`; `*handle` receives the device's
-  // handle, or kInvalidWaveIn when it cannot be opened.
+  // handle, or kInvalidWaveIn when it cannot be opened. A backend may hand out a handle
+  // while the device is away (and return false): buffers queued on it are filled once
+  // the device is there.
   virtual bool Open(WaveInHandle* handle, const WaveFormat& format, WaveInListener* listener) = 0;
   virtual bool Prepare(WaveInHandle handle, WaveHeader* header) = 0;
   virtual bool Unprepare(WaveInHandle handle, WaveHeader* header) = 0;
