@@ -3,11 +3,13 @@
 #include <QDeadlineTimer>
 #include <QLocalSocket>
 #include <QThread>
+#include <cstdio>
 
 namespace corvane {
 
 SingleInstance::SingleInstance(const QString& folder, QObject* parent)
     : QObject(parent),
+      folder_(folder),
       socketPath_(folder + QStringLiteral("/corvane.socket")),
       lock_(folder + QStringLiteral("/corvane.lock")) {
   // A lock is stale only when its process is gone, however long it has been held.
@@ -15,7 +17,16 @@ SingleInstance::SingleInstance(const QString& folder, QObject* parent)
 }
 
 bool SingleInstance::Claim() {
-  if (!lock_.tryLock(0)) return false;
+  if (!lock_.tryLock(0)) {
+    if (lock_.error() == QLockFile::LockFailedError) return false;
+    std::fprintf(stderr,
+                 "corvane: cannot make the lock %s/corvane.lock (%s); a second start will not "
+                 "find this one\n",
+                 qPrintable(folder_), lock_.error() == QLockFile::PermissionError
+                                          ? "no permission"
+                                          : "unknown error");
+    return true;
+  }
   // A socket left by an instance that crashed would stop the listen.
   QLocalServer::removeServer(socketPath_);
   server_.setSocketOptions(QLocalServer::UserAccessOption);

@@ -18,7 +18,9 @@ class SingleInstance : public QObject {
   explicit SingleInstance(const QString& folder, QObject* parent = nullptr);
 
   // True when no other instance runs: this one then takes the lock and listens for
-  // later starts. False when another instance holds the lock.
+  // later starts. False when another instance holds the lock. Where no lock can be
+  // made at all (the folder is not writable), it says so on standard error and returns
+  // true: the program runs, unguarded.
   bool Claim();
 
   // Asks the running instance to show its window; false when it cannot be reached.
@@ -28,6 +30,7 @@ class SingleInstance : public QObject {
   void ShowRequested();
 
  private:
+  QString folder_;
   QString socketPath_;
   QLockFile lock_;
   QLocalServer server_;

@@ -11,6 +11,7 @@
 #include <QSlider>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -21,6 +22,7 @@
 
 #include "app/form_corvane.h"
 #include "app/monitor_math.h"
+#include "app/single_instance.h"
 #include "fakes/fake_audio_device.h"
 
 namespace corvane {
@@ -392,6 +394,20 @@ class FormTest : public QObject {
     for (int i = 0; i < 8; ++i) rig.form.Receiver().Channels.positions[i] = positions[i];
     rig.form.OnTimer();
     for (int n = 1; n <= 8; ++n) QCOMPARE(bar(n), shown[n - 1]);
+  }
+
+  void SecondStartReachesTheFirst() {
+    QTemporaryDir folder;
+    SingleInstance first(folder.path());
+    SingleInstance second(folder.path());
+    QVERIFY(first.Claim());
+    QSignalSpy shown(&first, &SingleInstance::ShowRequested);
+    QVERIFY(!second.Claim());
+    QVERIFY(second.AskRunningToShow());
+    QVERIFY(shown.wait(2000));
+    // Where no lock can be made the program still runs.
+    SingleInstance unguarded(folder.path() + QStringLiteral("/missing"));
+    QVERIFY(unguarded.Claim());
   }
 };
 
