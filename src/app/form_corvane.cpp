@@ -1,0 +1,247 @@
+#include "app/form_corvane.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <exception>
+
+#include "app/monitor_box.h"
+#include "app/monitor_math.h"
+#include "app/slider.h"
+#include "app/task_icon.h"
+#include "audio/capture.h"
+
+namespace corvane {
+
+TFormCorvane::TFormCorvane(const FormPlatform& platform, QWidget* parent)
+    : QWidget(parent), audio_(platform.audio) {
+  setObjectName(QStringLiteral("FormCorvane"));
+  setWindowTitle(QStringLiteral("Corvane Propaties"));
+  // A fixed dialog: title bar with the close box only, never resized.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                 Qt::MSWindowsFixedSizeDialogHint);
+  setFixedSize(472, 420);
+  move(749, 463);
+  QFont face(QStringLiteral("Verdana"));
+  face.setPixelSize(12);
+  setFont(face);
+  BuildControls();
+  TrayIcon->setIcon(LoadTaskIcon());
+  ConnectHandlers();
+}
+
+TFormCorvane::~TFormCorvane() { FormDestroy(); }
+
+template <class Handler>
+void TFormCorvane::Guarded(Handler handler) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    ShowError(QString::fromUtf8(error.what()));
+  }
+}
+
+void TFormCorvane::ConnectHandlers() {
+  auto on = [this](auto* sender, auto signal, void (TFormCorvane::*handler)()) {
+    connect(sender, signal, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+  };
+  on(ButtonStart, &QPushButton::clicked, &TFormCorvane::ButtonStartClick);
+  on(ButtonOK, &QPushButton::clicked, &TFormCorvane::ButtonOKClick);
+  on(ButtonCancel, &QPushButton::clicked, &TFormCorvane::ButtonCancelClick);
+  on(ButtonApply, &QPushButton::clicked, &TFormCorvane::ButtonApplyClick);
+  // Lists react to the user's choice only: an index set from code runs no handler.
+  on(ComboBoxDevice, &QComboBox::activated, &TFormCorvane::ComboBoxDeviceChange);
+  on(ComboBoxPort, &QComboBox::activated, &TFormCorvane::ComboBoxPortChange);
+  on(ComboBoxMode, &QComboBox::activated, &TFormCorvane::ComboBoxModeChange);
+  // The slider and the check boxes react to every change, also one made from code.
+  on(SliderVolume, &QSlider::valueChanged, &TFormCorvane::VolumeChange);
+  for (QComboBox* box : mapBoxes_) {
+    connect(box, &QComboBox::activated, this, [this, box] { Guarded([&] { MapBoxChange(box); }); });
+  }
+  for (QCheckBox* box : {CheckBoxM1, CheckBoxM2}) {
+    connect(box, &QCheckBox::toggled, this, [this, box] { Guarded([&] { CheckBoxMapClick(box); }); });
+  }
+  const QList<QAction*> items = PopupMenu->actions();
+  on(items.front(), &QAction::triggered, &TFormCorvane::PropertyClick);
+  on(items.back(), &QAction::triggered, &TFormCorvane::ExitClick);
+  connect(TrayIcon, &QSystemTrayIcon::activated, this,
+          [this](QSystemTrayIcon::ActivationReason reason) { OnTaskIconMessage(reason); });
+  connect(Timer, &QTimer::timeout, this, &TFormCorvane::OnTimer);
+}
+
+void TFormCorvane::FormCreate() {
+  receiver_ = CreateInputControl();
+  PaintBox->SetSamples(receiver_->Samples, kSampleCopySize);
+  // Item k of a map list stands for channel position k, whatever the lists held before.
+  for (QComboBox* box : mapBoxes_) {
+    box->clear();
+    for (int channel = 1; channel <= 8; ++channel) box->addItem(QStringLiteral("Ch.%1").arg(channel));
+    box->setCurrentIndex(-1);
+  }
+  OpenJoystick();
+  try {
+    ReadSetting();
+  } catch (const std::exception& error) {
+    // The program runs on without its tray icon; a second start shows the window.
+    ShowError(QString::fromUtf8(error.what()));
+    return;
+  }
+  AddTaskIcon();
+}
+
+void TFormCorvane::FormDestroy() {
+  // The joystick client goes first (its exposed joystick removed, its device closed),
+  // then the receiver.
+  if (receiver_) {
+    StopInput(*receiver_, audio_);
+    ReleasePendingBuffers(*receiver_);
+  }
+}
+
+void TFormCorvane::OpenJoystick() {
+  // The joystick client opens the driver's device here and, when that works, exposes
+  // the joystick. Neither failure is reported.
+}
+
+void TFormCorvane::ShowError(const QString& message) {
+  QMessageBox::critical(this, QStringLiteral("Corvane"), message);
+}
+
+// Tray icon and its menu.
+
+void TFormCorvane::AddTaskIcon() { TrayIcon->show(); }
+
+void TFormCorvane::DelTaskIcon() { TrayIcon->hide(); }
+
+void TFormCorvane::OnTaskIconMessage(int reason) {
+  // Only the context request (a right button press) opens the menu; left clicks and
+  // double clicks do nothing.
+  if (reason != QSystemTrayIcon::Context) return;
+  PopupMenu->popup(QCursor::pos());
+}
+
+void TFormCorvane::PropertyClick() {
+  show();
+  raise();
+  activateWindow();
+}
+
+void TFormCorvane::ExitClick() {
+  hide();
+  close();
+}
+
+// Closing only hides a visible window; closing the hidden window ends the program.
+void TFormCorvane::closeEvent(QCloseEvent* event) {
+  if (isVisible()) {
+    hide();
+    event->ignore();
+    return;
+  }
+  event->accept();
+  FormClose();
+}
+
+void TFormCorvane::FormClose() {
+  DelTaskIcon();
+  Timer->stop();
+  emit Ended();
+}
+
+// Enter presses OK and Escape presses Cancel, wherever the focus is.
+void TFormCorvane::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      ButtonOK->click();
+      return;
+    case Qt::Key_Escape:
+      ButtonCancel->click();
+      return;
+    default:
+      QWidget::keyPressEvent(event);
+  }
+}
+
+// Buttons.
+
+void TFormCorvane::ButtonStartClick() {
+  if (receiver_->Running) {
+    StopInput(*receiver_, audio_);
+    Timer->stop();
+    ButtonStart->setText(QStringLiteral("Start"));
+  } else {
+    StartInput(*receiver_, audio_, this);
+    Timer->start();
+    ButtonStart->setText(QStringLiteral("Stop"));
+  }
+}
+
+void TFormCorvane::ButtonOKClick() {
+  WriteSetting();
+  close();
+}
+
+void TFormCorvane::ButtonCancelClick() {
+  ReadSetting();
+  close();
+}
+
+void TFormCorvane::ButtonApplyClick() { WriteSetting(); }
+
+// Input page: the device chooses whose mixer is driven, the port its recording source.
+
+void TFormCorvane::ComboBoxDeviceChange() {
+  ComboBoxPort->clear();
+  // The mixer lists the chosen device's source lines into ComboBoxPort here.
+  ComboBoxPort->setCurrentIndex(0);
+  ComboBoxPortChange();
+}
+
+void TFormCorvane::ComboBoxPortChange() {
+  // The mixer selects the source (device and port index as the lists report them), the
+  // slider takes the source's volume, and the mixer applies the slider's position.
+}
+
+void TFormCorvane::VolumeChange() {
+  // The mixer applies the slider's position to the selected source.
+}
+
+// TX and Mapping pages.
+
+void TFormCorvane::ComboBoxModeChange() { receiver_->Mode = ComboBoxMode->currentIndex(); }
+
+void TFormCorvane::MapBoxChange(QComboBox* sender) {
+  map_[sender->property("Tag").toInt()] = static_cast<std::uint8_t>(sender->currentIndex());
+}
+
+void TFormCorvane::CheckBoxMapClick(QCheckBox* sender) {
+  map_[sender->property("Tag").toInt()] = sender->isChecked() ? 1 : 0;
+}
+
+// Buffers and the monitor.
+
+void TFormCorvane::OnWaveInData(WaveHeader* header) {
+  if (ProcessBuffer(*receiver_, audio_, path_, header)) SendReport();
+}
+
+void TFormCorvane::SendReport() {
+  // The joystick client sends BuildReport(receiver_->Channels, map_) here.
+}
+
+void TFormCorvane::OnTimer() {
+  tick_ = NextTick(tick_);
+  if (MonitorRepaintDue(tick_)) PaintBox->update();
+  for (int i = 0; i < 8; ++i) bars_[i]->setValue(BarValue(receiver_->Channels.positions[i]));
+}
+
+}  // namespace corvane

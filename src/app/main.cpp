@@ -1,0 +1,54 @@
+// Process entry of the tray program: one instance per user, raised priority, the
+// property window created hidden, then the event loop until "Exit".
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <cstdio>
+#include <exception>
+
+#include "app/form_corvane.h"
+#include "app/no_audio_device.h"
+#include "app/process_priority.h"
+#include "app/single_instance.h"
+
+namespace {
+
+int Run(QApplication& app) {
+  // Before anything opens a device: a second start only shows the first one's window.
+  corvane::SingleInstance instance(
+      QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+  if (!instance.Claim()) {
+    if (instance.AskRunningToShow()) return 0;
+    std::fputs("corvane: another instance holds the lock but does not answer\n", stderr);
+    return 1;
+  }
+
+  // The window only hides when closed; the program ends with "Exit", not when the last
+  // window (an error box, say) closes.
+  app.setQuitOnLastWindowClosed(false);
+
+  corvane::NoAudioDevice audio;
+  corvane::TFormCorvane form(corvane::FormPlatform{audio});
+  QObject::connect(&instance, &corvane::SingleInstance::ShowRequested, &form,
+                   &corvane::TFormCorvane::PropertyClick);
+  QObject::connect(&form, &corvane::TFormCorvane::Ended, &app, &QCoreApplication::quit,
+                   Qt::QueuedConnection);
+  form.FormCreate();
+  return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  corvane::RaiseProcessPriority();
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("corvane"));
+  try {
+    return Run(app);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "corvane: %s\n", error.what());
+    QMessageBox::critical(nullptr, QStringLiteral("Corvane"), QString::fromUtf8(error.what()));
+    return 1;
+  }
+}
