@@ -17,12 +17,15 @@
 #include "app/monitor_math.h"
 #include "app/slider.h"
 #include "app/task_icon.h"
+#include "app/wave_in_data.h"
 #include "audio/capture.h"
+#include "audio/destroy_input_control.h"
+#include "audio/mixer.h"
 
 namespace corvane {
 
 TFormCorvane::TFormCorvane(const FormPlatform& platform, QWidget* parent)
-    : QWidget(parent), audio_(platform.audio) {
+    : QWidget(parent), audio_(platform.audio), mixer_(platform.mixer), bus_(platform.bus) {
   setObjectName(QStringLiteral("FormCorvane"));
   setWindowTitle(QStringLiteral("Corvane Propaties"));
   // A fixed dialog: title bar with the close box only, never resized.
@@ -79,6 +82,7 @@ void TFormCorvane::ConnectHandlers() {
 }
 
 void TFormCorvane::FormCreate() {
+  joystick_ = std::make_unique<TKestrovan>(bus_);
   receiver_ = CreateInputControl();
   PaintBox->SetSamples(receiver_->Samples, kSampleCopySize);
   // Item k of a map list stands for channel position k, whatever the lists held before.
@@ -99,17 +103,16 @@ void TFormCorvane::FormCreate() {
 }
 
 void TFormCorvane::FormDestroy() {
-  // The joystick client goes first (its exposed joystick removed, its device closed),
-  // then the receiver.
-  if (receiver_) {
-    StopInput(*receiver_, audio_);
-    ReleasePendingBuffers(*receiver_);
-  }
+  // The joystick goes first (removed, its device closed), then the receiver (input
+  // stopped, the mixer given back what it held before).
+  joystick_.reset();
+  DestroyInputControl(receiver_, audio_, mixer_);
 }
 
 void TFormCorvane::OpenJoystick() {
-  // The joystick client opens the driver's device here and, when that works, exposes
-  // the joystick. Neither failure is reported.
+  // Neither failure is reported: without a joystick the program runs on, and reports go
+  // out whenever the device is open, also when exposing failed.
+  if (joystick_->Open()) joystick_->Expose();
 }
 
 void TFormCorvane::ShowError(const QString& message) {
@@ -202,18 +205,25 @@ void TFormCorvane::ButtonApplyClick() { WriteSetting(); }
 
 void TFormCorvane::ComboBoxDeviceChange() {
   ComboBoxPort->clear();
-  // The mixer lists the chosen device's source lines into ComboBoxPort here.
+  std::vector<std::string> names;
+  ListInputPorts(mixer_, ComboBoxDevice->currentIndex(), names);
+  AddItems(ComboBoxPort, names);
   ComboBoxPort->setCurrentIndex(0);
   ComboBoxPortChange();
 }
 
 void TFormCorvane::ComboBoxPortChange() {
-  // The mixer selects the source (device and port index as the lists report them), the
-  // slider takes the source's volume, and the mixer applies the slider's position.
+  SelectSource(*receiver_, mixer_, ComboBoxDevice->currentIndex(), ComboBoxPort->currentIndex());
+  // The slider clamps: no volume control (-1) puts it at 0. A change of position applies
+  // the mixer through VolumeChange, and the mixer is applied once more in any case.
+  SliderVolume->setValue(ReadVolume(*receiver_, mixer_));
+  ApplyMixer(*receiver_, mixer_, SliderVolume->value());
 }
 
-void TFormCorvane::VolumeChange() {
-  // The mixer applies the slider's position to the selected source.
+void TFormCorvane::VolumeChange() { ApplyMixer(*receiver_, mixer_, SliderVolume->value()); }
+
+void TFormCorvane::AddItems(QComboBox* list, const std::vector<std::string>& names) {
+  for (const std::string& name : names) list->addItem(QString::fromStdString(name));
 }
 
 // TX and Mapping pages.
@@ -231,11 +241,7 @@ void TFormCorvane::CheckBoxMapClick(QCheckBox* sender) {
 // Buffers and the monitor.
 
 void TFormCorvane::OnWaveInData(WaveHeader* header) {
-  if (ProcessBuffer(*receiver_, audio_, path_, header)) SendReport();
-}
-
-void TFormCorvane::SendReport() {
-  // The joystick client sends BuildReport(receiver_->Channels, map_) here.
+  corvane::OnWaveInData(*receiver_, audio_, path_, *joystick_, map_, header);
 }
 
 void TFormCorvane::OnTimer() {

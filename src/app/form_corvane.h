@@ -7,11 +7,16 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "decode/input_control.h"
 #include "decode/signal_path.h"
 #include "joystick/joystick_report.h"
+#include "joystick/kestrovan.h"
 #include "platform/audio_device.h"
+#include "platform/driver_bus.h"
+#include "platform/mixer_device.h"
 
 class QCheckBox;
 class QComboBox;
@@ -33,6 +38,8 @@ class TSlider;
 // window.
 struct FormPlatform {
   AudioDevice& audio;
+  MixerDevice& mixer;
+  DriverBus& bus;
 };
 
 class TFormCorvane : public QWidget, public WaveInListener {
@@ -78,7 +85,8 @@ class TFormCorvane : public QWidget, public WaveInListener {
   void DelTaskIcon();
   void OnTaskIconMessage(int reason);
   void OpenJoystick();
-  void SendReport();
+  // Appends what a mixer listing gave to a list, keeping its order.
+  static void AddItems(QComboBox* list, const std::vector<std::string>& names);
 
   void ButtonStartClick();
   void ButtonOKClick();
@@ -96,6 +104,9 @@ class TFormCorvane : public QWidget, public WaveInListener {
   void Guarded(Handler handler);
 
   AudioDevice& audio_;
+  MixerDevice& mixer_;
+  DriverBus& bus_;
+  std::unique_ptr<TKestrovan> joystick_;
   std::unique_ptr<TInputControl> receiver_;
   SignalPath path_;  // slicer and decoders: one instance for the life of the program
   ChannelMap map_ = kDefaultChannelMap;

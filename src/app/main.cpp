@@ -8,9 +8,12 @@
 #include <exception>
 
 #include "app/form_corvane.h"
-#include "app/no_audio_device.h"
 #include "app/process_priority.h"
 #include "app/single_instance.h"
+#include "platform/linux/alsa_audio_device.h"
+#include "platform/linux/alsa_mixer_device.h"
+#include "platform/linux/uinput_access.h"
+#include "platform/linux/uinput_bus.h"
 
 namespace {
 
@@ -28,8 +31,12 @@ int Run(QApplication& app) {
   // window (an error box, say) closes.
   app.setQuitOnLastWindowClosed(false);
 
-  corvane::NoAudioDevice audio;
-  corvane::TFormCorvane form(corvane::FormPlatform{audio});
+  // The devices outlive the window, which stops and closes them as it goes.
+  corvane::AlsaAudioDevice audio;
+  corvane::AlsaMixerDevice mixer;
+  corvane::UinputBus bus;
+  corvane::CheckUinputAccess();  // one line on stderr when there can be no joystick
+  corvane::TFormCorvane form(corvane::FormPlatform{audio, mixer, bus});
   QObject::connect(&instance, &corvane::SingleInstance::ShowRequested, &form,
                    &corvane::TFormCorvane::PropertyClick);
   QObject::connect(&form, &corvane::TFormCorvane::Ended, &app, &QCoreApplication::quit,

@@ -24,6 +24,8 @@
 #include "app/monitor_math.h"
 #include "app/single_instance.h"
 #include "fakes/fake_audio_device.h"
+#include "fakes/fake_driver_bus.h"
+#include "fakes/fake_mixer_device.h"
 
 namespace corvane {
 namespace {
@@ -53,7 +55,9 @@ class TestForm : public TFormCorvane {
 
 struct Rig {
   testing::FakeAudioDevice device;
-  TestForm form{FormPlatform{device}};
+  testing::FakeMixerDevice mixer;
+  testing::FakeDriverBus bus;
+  TestForm form{FormPlatform{device, mixer, bus}};
 
   template <class Control = QWidget>
   Control* Find(const char* name) {
