@@ -3,7 +3,10 @@
 namespace corvane::siggen {
 
 LevelRenderer::LevelRenderer(SegmentSource& source, double driftPpm)
-    : source_(source), stretch_(1.0 + driftPpm * 1e-6) {}
+    : source_(source), stretch_(1.0 + driftPpm * 1e-6) {
+  // A drift of -1e6 ppm or below would give segments no length at all.
+  if (!(stretch_ >= 1e-3)) stretch_ = 1e-3;
+}
 
 bool LevelRenderer::Next() {
   // Boundaries are exact integers of ticks scaled once: without drift the comparison is
