@@ -40,6 +40,11 @@ expect_line "$work/table.txt" 'Ch.1 *Ch.2' "table header"
 expect_line "$work/table.txt" '^ *1\.000 *0 *1023 *100 *900 *512 *511 *333 *777 ' "table row at 1 s"
 expect_line "$work/table.txt" '^49 buffers read, 4[0-9] with a decoded frame$' "summary"
 
+# SPCM, decoded in mode 1.
+"$siggen" --format spcm --positions $positions --duration 0.5 --snr 30 "$work/s.wav"
+"$decode" --mode spcm --json "$work/s.wav" | tail -n 1 >"$work/s.json"
+expect_line "$work/s.json" '"positions": \[0, 1023, 100, 900, 512, 511, 333, 777, 512, 512\]' "SPCM positions"
+
 # A WAV file whose data stops short of its header: decoded with a warning.
 head -c 50044 "$work/a.wav" >"$work/short.wav"
 "$decode" "$work/short.wav" >"$work/short.txt" 2>"$work/short.err" || fail "short WAV: exit status"
