@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Runs corvane-siggen and corvane-decode as a user would: files, pipes, bad input.
+# Usage: tools_test.sh SIGGEN DECODE
+set -euo pipefail
+siggen=$1
+decode=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+expect_line() {  # FILE PATTERN WHAT
+  grep -q -- "$2" "$1" || { fail "$3"; echo "--- $1:"; tail -n 5 "$1"; }
+}
+expect_error() {  # PATTERN WHAT ARGS...
+  local pattern=$1 what=$2
+  shift 2
+  if "$decode" "$@" >"$work/out" 2>"$work/err"; then
+    fail "$what: exit status 0"
+  fi
+  expect_line "$work/err" "$pattern" "$what: message"
+  [ "$(wc -l <"$work/err")" -eq 1 ] || fail "$what: not one line"
+}
+
+positions=0,1023,100,900,512,511,333,777
+
+# A WAV file, decoded to JSON lines: 1.01 s = 48 full buffers and one of 960 bytes.
+"$siggen" --positions $positions --duration 1.01 --snr 30 --drift 500 "$work/a.wav"
+"$decode" --json "$work/a.wav" >"$work/a.json"
+expect_line "$work/a.json" '^{"buffer": 4[5-8], "positions": \[0, 1023, 100, 900, 512, 511, 333, 777, 0, 0\], "seconds": \[512, 512, 512, 512, 512, 512, 512, 512, 512, 512\], "flags": \[0, 0, 0, 0, 0, 0, 0, 0, 0, 0\], "report": "[0-9a-f]\{72\}"}$' \
+  "JSON line of a late buffer"
+# The map reorders the axes: axis 1 driven by Ch.8 (777 = 0x309).
+"$decode" --json --map 7,6,5,4,3,2,1,0,1,1 "$work/a.wav" | tail -n 1 >"$work/map.json"
+expect_line "$work/map.json" '"report": "09030000' "report built with the map"
+
+# Raw samples through a pipe, with an odd byte at the end, as a readable table.
+{ "$siggen" --raw --invert --highpass 20 --positions $positions --duration 1.01 -; printf '\001'; } |
+  "$decode" --raw - >"$work/table.txt"
+expect_line "$work/table.txt" 'Ch.1 *Ch.2' "table header"
+expect_line "$work/table.txt" '^ *1\.000 *0 *1023 *100 *900 *512 *511 *333 *777 ' "table row at 1 s"
+expect_line "$work/table.txt" '^49 buffers read, 4[0-9] with a decoded frame$' "summary"
+
+# SPCM, decoded in mode 1.
+"$siggen" --format spcm --positions $positions --duration 0.5 --snr 30 "$work/s.wav"
+"$decode" --mode spcm --json "$work/s.wav" | tail -n 1 >"$work/s.json"
+expect_line "$work/s.json" '"positions": \[0, 1023, 100, 900, 512, 511, 333, 777, 512, 512\]' "SPCM positions"
+
+# A WAV file whose data stops short of its header: decoded with a warning.
+head -c 50044 "$work/a.wav" >"$work/short.wav"
+"$decode" "$work/short.wav" >"$work/short.txt" 2>"$work/short.err" || fail "short WAV: exit status"
+expect_line "$work/short.err" 'warning: the data chunk is shorter than its header says (50000 of 96960 bytes)' "short WAV warning"
+expect_line "$work/short.txt" '^25 buffers read' "short WAV decoded as far as it goes"
+
+# Bad input: one clear line and a non-zero status.
+expect_error "$work/missing.wav: cannot open: No such file or directory" "missing file" "$work/missing.wav"
+expect_error "--map takes ten numbers" "map index out of range" --map 0,1,2,3,4,5,6,8,0,0 "$work/a.wav"
+expect_error "--map takes ten numbers" "map too short" --map 0,1,2 "$work/a.wav"
+expect_error "unknown mode 'ppm'" "unknown mode" --mode ppm "$work/a.wav"
+expect_error "unknown option '--fast'" "unknown option" --fast "$work/a.wav"
+expect_error "not a RIFF/WAVE file" "raw data read as WAV" "$work/table.txt"
+# Mono 44100 Hz: patch the rate (bytes 24-27) of a valid header.
+{ head -c 24 "$work/a.wav"; printf '\104\254\000\000'; tail -c +29 "$work/a.wav"; } >"$work/cd.wav"
+expect_error "not 16-bit mono 48000 Hz PCM: it is 16-bit mono 44100 Hz PCM" "wrong rate" "$work/cd.wav"
+expect_error "cannot read" "a directory" "$work"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "tools: all checks passed"

@@ -1,0 +1,80 @@
+#include "corvane-decode/decode_options.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace corvane::tool {
+
+bool ParseChannelMap(const std::string& text, ChannelMap& map, std::string& error) {
+  error = "--map takes ten numbers separated by commas: channel indices 0-7 for the six axes "
+          "and two buttons, then the two Advanced flags 0-255 (got '" + text + "')";
+  std::string_view rest = text;
+  for (std::size_t i = 0; i < map.size(); ++i) {
+    const std::size_t comma = rest.find(',');
+    const std::string_view item = rest.substr(0, comma);
+    unsigned value = 0;
+    const auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), value);
+    if (item.empty() || ec != std::errc() || end != item.data() + item.size()) return false;
+    if (value > (i < 8 ? 7u : 255u)) return false;
+    map[i] = static_cast<std::uint8_t>(value);
+    const bool last = i + 1 == map.size();
+    if (last != (comma == std::string_view::npos)) return false;
+    if (!last) rest.remove_prefix(comma + 1);
+  }
+  error.clear();
+  return true;
+}
+
+bool ParseDecodeOptions(int argc, const char* const* argv, DecodeOptions& options, std::string& error,
+                        bool& help) {
+  help = false;
+  bool havePath = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) {
+        error = arg + " needs a value";
+        return false;
+      }
+      out = argv[++i];
+      return true;
+    };
+    std::string v;
+    if (arg == "-h" || arg == "--help") {
+      help = true;
+      return true;
+    } else if (arg == "--mode") {
+      if (!value(v)) return false;
+      if (v == "pcm1024") {
+        options.mode = 0;
+      } else if (v == "spcm") {
+        options.mode = 1;
+      } else {
+        error = "unknown mode '" + v + "' (pcm1024 or spcm)";
+        return false;
+      }
+    } else if (arg == "--map") {
+      if (!value(v) || !ParseChannelMap(v, options.map, error)) return false;
+    } else if (arg == "--raw") {
+      options.raw = true;
+    } else if (arg == "--json") {
+      options.json = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      error = "unknown option '" + arg + "'";
+      return false;
+    } else if (havePath) {
+      error = "only one FILE can be decoded (got '" + options.path + "' and '" + arg + "')";
+      return false;
+    } else {
+      options.path = arg;
+      havePath = true;
+    }
+  }
+  if (!havePath) {
+    error = "no FILE given (use - for standard input)";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace corvane::tool

@@ -1,0 +1,53 @@
+#pragma once
+// The command line of corvane-siggen.
+
+#include <string>
+
+#include "siggen/impairments.h"
+#include "siggen/pcm1024_signal.h"
+#include "siggen/spcm_signal.h"
+
+namespace corvane::tool {
+
+struct SiggenOptions {
+  bool spcm = false;
+  siggen::Pcm1024Settings pcm1024;
+  siggen::SpcmSettings spcmSettings;
+  siggen::Impairments impairments;
+  double durationSeconds = 2.0;
+  bool raw = false;
+  std::string path;  // "-" = standard output
+};
+
+inline constexpr const char* kSiggenUsage =
+    "usage: corvane-siggen [options] OUTPUT\n"
+    "  OUTPUT               16-bit mono 48000 Hz WAV file to write; - writes standard output\n"
+    "  --format F           pcm1024 (default) or spcm\n"
+    "  --positions LIST     eight positions 0-1023 for Ch.1 ... Ch.8 (default all 512)\n"
+    "  --sweep              move every channel slowly over its travel instead\n"
+    "  --duration SECONDS   length of the signal (default 2, at most 43200)\n"
+    "  --raw                headerless s16le instead of WAV\n"
+    "PCM1024:\n"
+    "  --kind K             flag bits of each frame's first packet: 10 (positions, default),\n"
+    "                       00 (second value, position), 01 (position, second value), 11 (none)\n"
+    "  --second-values LIST eight second values 0-1023, sent by kinds 00 and 01\n"
+    "  --flags LIST         eight per-channel flag bits 0/1, sent by kinds 00 and 01\n"
+    "  --aux8 B, --aux9 B   auxiliary bits 0/1\n"
+    "  --syncs LIST         frame phases of the sync words sent in turn: 4 and 6 as\n"
+    "                       received, 0 and 2 inverted (default 4,6,0,2)\n"
+    "SPCM:\n"
+    "  --pause SAMPLES      flat time between frames (default 80, at least 22)\n"
+    "Impairments:\n"
+    "  --amplitude A        peak level 0-32767 (default 10000)\n"
+    "  --dc D               DC offset\n"
+    "  --highpass HZ        AC coupling: first-order high-pass at HZ\n"
+    "  --lowpass HZ         first-order low-pass at HZ\n"
+    "  --snr DB             white noise, DB below the clean signal's power\n"
+    "  --seed N             noise seed (default 1)\n"
+    "  --drift PPM          clock drift: positive makes the signal slower\n"
+    "  --invert             inverted polarity\n";
+
+bool ParseSiggenOptions(int argc, const char* const* argv, SiggenOptions& options, std::string& error,
+                        bool& help);
+
+}  // namespace corvane::tool

@@ -1,0 +1,24 @@
+#include "siggen/signal_generator.h"
+
+namespace corvane::siggen {
+
+SignalGenerator::SignalGenerator(std::unique_ptr<SegmentSource> source, const Impairments& impairments)
+    : source_(std::move(source)), renderer_(*source_, impairments.driftPpm), chain_(impairments) {}
+
+SignalGenerator::SignalGenerator(const Pcm1024Settings& settings, const Impairments& impairments)
+    : SignalGenerator(std::make_unique<Pcm1024Source>(settings), impairments) {}
+
+SignalGenerator::SignalGenerator(const SpcmSettings& settings, const Impairments& impairments)
+    : SignalGenerator(std::make_unique<SpcmSource>(settings), impairments) {}
+
+void SignalGenerator::Generate(std::int16_t* out, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) out[i] = chain_.Apply(renderer_.Next());
+}
+
+std::vector<std::int16_t> SignalGenerator::Generate(std::size_t count) {
+  std::vector<std::int16_t> samples(count);
+  Generate(samples.data(), count);
+  return samples;
+}
+
+}  // namespace corvane::siggen
