@@ -102,6 +102,8 @@ TEST(RegFileTest, AddedLinesNeverJoinAnUnfinishedLastLine) {
       "[" + kKey + "]\n\"W\"=hex:01,\\",        // continuation at the end, no line end
       "[" + kKey + "]\n\"W\"=hex:01,\\\n",      // continuation at the end
       "[" + kKey + "]\n\"W\"=dword:00000001",   // no line end
+      "[" + kKey + "]\n\"W\"=hex:01,\\\\\r",   // a backslash before the continuation one
+      "[" + kKey + "]\r",                         // a stray carriage return
       "; only a comment",
   };
   for (const std::string& start : starts) {

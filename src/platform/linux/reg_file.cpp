@@ -5,7 +5,8 @@
 namespace corvane {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// A stray carriage return (one not ending a line) counts as a blank too.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 std::string_view TrimLeft(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -207,15 +208,17 @@ RegFile RegFile::Parse(std::string_view text) {
         } else if (StartsWithIgnoreCase(data, "hex")) {
           // Byte lists may go on over lines that end in a backslash.
           std::string joined(data);
-          while (!joined.empty() && joined.back() == '\\') {
+          std::string_view piece = data;
+          while (!piece.empty() && piece.back() == '\\') {
             joined.pop_back();
             if (i + 1 >= lines.size()) {
               e.wantsMore = true;
               break;
             }
             ++i;
-            joined += TrimRight(
+            piece = TrimRight(
                 TrimLeft(text.substr(lines[i].begin, lines[i].contentEnd - lines[i].begin)));
+            joined += piece;
             e.end = lines[i].end;
           }
           e.value = ParseHexData(joined);
