@@ -230,6 +230,12 @@ TEST_F(FileKeyStoreTest, WriteThatCannotReachTheFileFailsAtTheFirstValueAndLoses
          unlink(probe.c_str());
          return false;
        }},
+      {"read-only file",
+       [&] {
+         WriteText(file, before);
+         chmod(file.c_str(), 0444);
+         return access(file.c_str(), W_OK) != 0;
+       }},
       {"folder's parent is a file",
        [&] {
          folder = root / "notafolder" / "corvane";

@@ -91,6 +91,8 @@ bool ReplaceFileAtomically(const fs::path& path, std::string_view contents) {
     if (!ec) target = std::move(resolved);
   }
   if (target.parent_path().empty()) target = fs::path(".") / target;
+  // The rename would replace a file its owner made read-only; leave such a file alone.
+  if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) return false;
   if (!MakeFolders(target.parent_path())) return false;
 
   fs::path temporary;

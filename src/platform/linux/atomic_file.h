@@ -20,7 +20,7 @@ ReadResult ReadWholeFile(const std::filesystem::path& path, std::string* content
 // Creates the missing folders (mode 0700), writes `contents` to a new file beside `path`,
 // flushes it to disk, renames it over `path` and flushes the folder. A symbolic link at
 // `path` is followed, so the file it points to is replaced and the link kept. The old
-// file's permission bits carry over.
+// file's permission bits carry over; a file this process may not write is not replaced.
 bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view contents);
 
 }  // namespace corvane
