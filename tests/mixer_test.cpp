@@ -18,33 +18,17 @@ using testing::FakeMixerDevice;
 using Strings = std::vector<std::string>;
 using Values = std::vector<std::uint32_t>;
 
-// Control ids of the card below.
-constexpr std::int32_t kMux = 10, kMicVolume = 11, kLineVolume = 12;
-constexpr std::int32_t kMicMute = 21, kLineMute = 22;
-
-FakeMixerDevice::Control Single(std::int32_t id, std::uint32_t type, std::uint32_t value) {
-  return {id, type, {value}, {}, false};
-}
-
-// A card with three recording sources (Mic, Line In, CD without volume) behind a
-// 4-item multiplexer whose item 2 is Line In, and playback lines Mic, Line In, Wave.
-FakeMixerDevice::Device Card() {
-  FakeMixerDevice::Control mux{kMux, kControlMux, {1, 0, 0, 0}, {}, false};
-  mux.items = {{101, "Mic"}, {103, "CD"}, {102, "Line In"}, {104, "Aux"}};
-  FakeMixerDevice::Destination recording{kComponentRecording, {100, "Recording", {mux}}, {}};
-  recording.sources = {{101, "Mic", {Single(kMicVolume, kControlVolume, 40000)}},
-                       {102, "Line In", {Single(kLineVolume, kControlVolume, 20000)}},
-                       {103, "CD", {}}};
-  FakeMixerDevice::Destination playback{kComponentPlayback, {200, "Speakers", {}}, {}};
-  playback.sources = {{201, "Mic", {Single(kMicMute, kControlMute, 0)}},
-                      {202, "Line In", {Single(kLineMute, kControlMute, 0)}},
-                      {203, "Wave", {Single(23, kControlMute, 0)}}};
-  return {"USB Audio", false, false, {recording, playback}};
-}
+using testing::kLineMute;
+using testing::kLineVolume;
+using testing::kMicMute;
+using testing::kMicVolume;
+using testing::kMux;
+using testing::ExampleCard;
+using testing::Single;
 
 class MixerTest : public ::testing::Test {
  public:
-  void SetUp() override { mixer.devices = {Card()}; }
+  void SetUp() override { mixer.devices = {ExampleCard()}; }
   FakeMixerDevice::Destination& Recording() { return mixer.devices[0].destinations[0]; }
   FakeMixerDevice::Destination& Playback() { return mixer.devices[0].destinations[1]; }
   // Every control of the card (that the case left in place) holds its former value.
@@ -109,7 +93,7 @@ TEST_F(MixerTest, InputPorts) {
       {"empty", [](FakeMixerDevice& m) { m.devices[0].destinations[0].sources.clear(); }, true, {}},
   };
   for (const Case& c : cases) {
-    mixer.devices = {Card()};
+    mixer.devices = {ExampleCard()};
     c.change(mixer);
     Strings list;
     EXPECT_EQ(ListInputPorts(mixer, 0, list), c.result) << c.name;
@@ -217,7 +201,7 @@ TEST_F(MixerTest, FailedLookupsLeaveNoChangeBehind) {
        1, 0, kMux, 4, kLineVolume, kLineMute},
   };
   for (const Case& c : cases) {
-    mixer.devices = {Card()};
+    mixer.devices = {ExampleCard()};
     rx = CreateInputControl();
     SCOPED_TRACE(c.name);
     c.change(*this);

@@ -25,7 +25,8 @@
 namespace corvane {
 
 TFormCorvane::TFormCorvane(const FormPlatform& platform, QWidget* parent)
-    : QWidget(parent), audio_(platform.audio), mixer_(platform.mixer), bus_(platform.bus) {
+    : QWidget(parent), audio_(platform.audio), mixer_(platform.mixer), bus_(platform.bus),
+      store_(platform.store) {
   setObjectName(QStringLiteral("FormCorvane"));
   setWindowTitle(QStringLiteral("Corvane Propaties"));
   // A fixed dialog: title bar with the close box only, never resized.

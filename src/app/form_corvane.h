@@ -16,6 +16,7 @@
 #include "joystick/kestrovan.h"
 #include "platform/audio_device.h"
 #include "platform/driver_bus.h"
+#include "platform/key_store.h"
 #include "platform/mixer_device.h"
 
 class QCheckBox;
@@ -40,6 +41,7 @@ struct FormPlatform {
   AudioDevice& audio;
   MixerDevice& mixer;
   DriverBus& bus;
+  KeyStore& store;
 };
 
 class TFormCorvane : public QWidget, public WaveInListener {
@@ -67,8 +69,8 @@ class TFormCorvane : public QWidget, public WaveInListener {
 
  protected:
   // Load and store the settings. An error raised here reaches the user in an error box.
-  virtual void ReadSetting();
-  virtual void WriteSetting();
+  void ReadSetting();
+  void WriteSetting();
   virtual void ShowError(const QString& message);
 
   void closeEvent(QCloseEvent* event) override;
@@ -106,6 +108,7 @@ class TFormCorvane : public QWidget, public WaveInListener {
   AudioDevice& audio_;
   MixerDevice& mixer_;
   DriverBus& bus_;
+  KeyStore& store_;
   std::unique_ptr<TKestrovan> joystick_;
   std::unique_ptr<TInputControl> receiver_;
   SignalPath path_;  // slicer and decoders: one instance for the life of the program

@@ -12,6 +12,7 @@
 #include "app/single_instance.h"
 #include "platform/linux/alsa_audio_device.h"
 #include "platform/linux/alsa_mixer_device.h"
+#include "platform/linux/file_key_store.h"
 #include "platform/linux/uinput_access.h"
 #include "platform/linux/uinput_bus.h"
 
@@ -35,8 +36,9 @@ int Run(QApplication& app) {
   corvane::AlsaAudioDevice audio;
   corvane::AlsaMixerDevice mixer;
   corvane::UinputBus bus;
+  corvane::FileKeyStore store(corvane::DefaultRegistryFilePath());
   corvane::CheckUinputAccess();  // one line on stderr when there can be no joystick
-  corvane::TFormCorvane form(corvane::FormPlatform{audio, mixer, bus});
+  corvane::TFormCorvane form(corvane::FormPlatform{audio, mixer, bus, store});
   QObject::connect(&instance, &corvane::SingleInstance::ShowRequested, &form,
                    &corvane::TFormCorvane::PropertyClick);
   QObject::connect(&form, &corvane::TFormCorvane::Ended, &app, &QCoreApplication::quit,

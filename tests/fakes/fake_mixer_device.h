@@ -162,4 +162,28 @@ class FakeMixerDevice : public MixerDevice {
   }
 };
 
+// Control ids of the example card below.
+inline constexpr std::int32_t kMux = 10, kMicVolume = 11, kLineVolume = 12;
+inline constexpr std::int32_t kMicMute = 21, kLineMute = 22;
+
+inline FakeMixerDevice::Control Single(std::int32_t id, std::uint32_t type, std::uint32_t value) {
+  return {id, type, {value}, {}, false};
+}
+
+// A card with three recording sources (Mic, Line In, CD without volume) behind a
+// 4-item multiplexer whose item 2 is Line In, and playback lines Mic, Line In, Wave.
+inline FakeMixerDevice::Device ExampleCard() {
+  FakeMixerDevice::Control mux{kMux, kControlMux, {1, 0, 0, 0}, {}, false};
+  mux.items = {{101, "Mic"}, {103, "CD"}, {102, "Line In"}, {104, "Aux"}};
+  FakeMixerDevice::Destination recording{kComponentRecording, {100, "Recording", {mux}}, {}};
+  recording.sources = {{101, "Mic", {Single(kMicVolume, kControlVolume, 40000)}},
+                       {102, "Line In", {Single(kLineVolume, kControlVolume, 20000)}},
+                       {103, "CD", {}}};
+  FakeMixerDevice::Destination playback{kComponentPlayback, {200, "Speakers", {}}, {}};
+  playback.sources = {{201, "Mic", {Single(kMicMute, kControlMute, 0)}},
+                      {202, "Line In", {Single(kLineMute, kControlMute, 0)}},
+                      {203, "Wave", {Single(23, kControlMute, 0)}}};
+  return {"USB Audio", false, false, {recording, playback}};
+}
+
 }  // namespace corvane::testing

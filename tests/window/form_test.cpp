@@ -1,5 +1,4 @@
-// The property window under an offscreen display, with a scripted capture device and
-// settings that can be made to fail.
+// The property window under an offscreen display, with the platform faked.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,58 +22,12 @@
 #include "app/form_corvane.h"
 #include "app/monitor_math.h"
 #include "app/single_instance.h"
-#include "fakes/fake_audio_device.h"
-#include "fakes/fake_driver_bus.h"
-#include "fakes/fake_mixer_device.h"
+#include "window/form_rig.h"
 
 namespace corvane {
 namespace {
 
 using Calls = std::vector<std::string>;
-
-class TestForm : public TFormCorvane {
- public:
-  using TFormCorvane::TFormCorvane;
-  QStringList errors;
-  bool failRead = false;
-  bool failWrite = false;
-  int reads = 0;
-  int writes = 0;
-
- protected:
-  void ReadSetting() override {
-    ++reads;
-    if (failRead) throw std::runtime_error("'InputDevice' could not be read");
-  }
-  void WriteSetting() override {
-    ++writes;
-    if (failWrite) throw std::runtime_error("'InputDevice' could not be stored");
-  }
-  void ShowError(const QString& message) override { errors << message; }
-};
-
-struct Rig {
-  testing::FakeAudioDevice device;
-  testing::FakeMixerDevice mixer;
-  testing::FakeDriverBus bus;
-  TestForm form{FormPlatform{device, mixer, bus}};
-
-  template <class Control = QWidget>
-  Control* Find(const char* name) {
-    auto* control = form.findChild<Control*>(QString::fromLatin1(name));
-    if (control == nullptr) qFatal("no control %s", name);
-    return control;
-  }
-  QPushButton* Button(const char* name) { return Find<QPushButton>(name); }
-  QSystemTrayIcon* Tray() { return Find<QSystemTrayIcon>("TrayIcon"); }
-  QTimer* Timer() { return Find<QTimer>("Timer"); }
-  QAction* MenuItem(const char* text) {
-    for (QAction* item : Find<QMenu>("PopupMenu")->actions()) {
-      if (item->text() == QLatin1String(text)) return item;
-    }
-    qFatal("no menu item %s", text);
-  }
-};
 
 // The rows of the monitor image that hold green pixels, column by column.
 std::vector<int> TraceRows(QWidget* box) {
@@ -98,6 +51,9 @@ class FormTest : public QObject {
  private slots:
   void ControlTable() {
     Rig rig;
+    // Design-time values, which loading the settings at start replaces.
+    QCOMPARE(rig.Find<QComboBox>("ComboBoxDevice")->itemText(0), QStringLiteral("Not selected"));
+    QCOMPARE(rig.Find<QSlider>("SliderVolume")->value(), 32768);
     rig.form.FormCreate();
     TFormCorvane& form = rig.form;
     QCOMPARE(form.windowTitle(), QStringLiteral("Corvane Propaties"));
@@ -173,7 +129,7 @@ class FormTest : public QObject {
       for (int i = 0; i < box->count(); ++i) texts << box->itemText(i);
       return texts;
     };
-    QCOMPARE(items(rig.Find<QComboBox>("ComboBoxDevice")), QStringList{"Not selected"});
+    QCOMPARE(items(rig.Find<QComboBox>("ComboBoxDevice")), QStringList{"USB Audio"});
     auto* mode = rig.Find<QComboBox>("ComboBoxMode");
     QCOMPARE(items(mode), (QStringList{"PCM1024 (Futaba)", "SPCM (JR)"}));
     QCOMPARE(mode->currentIndex(), 0);
@@ -184,7 +140,7 @@ class FormTest : public QObject {
     QCOMPARE(slider->maximum(), 65535);
     QCOMPARE(slider->tickInterval(), 4096);
     QCOMPARE(slider->tickPosition(), QSlider::TicksBothSides);
-    QCOMPARE(slider->value(), 32768);
+    QCOMPARE(slider->value(), 0);  // first run: no stored volume
 
     for (int i = 0; i < 8; ++i) {
       auto* bar = form.findChild<QProgressBar*>(QStringLiteral("ProgressBar%1").arg(i + 1));
@@ -320,41 +276,47 @@ class FormTest : public QObject {
   void OkCancelApplyStoreReloadAndHide() {
     Rig rig;
     rig.form.FormCreate();
-    QCOMPARE(rig.form.reads, 1);
     rig.form.show();
     QTest::mouseClick(rig.Button("ButtonApply"), Qt::LeftButton);
-    QCOMPARE(rig.form.writes, 1);
+    QCOMPARE(rig.Stored().size(), 6u);
     QVERIFY(rig.form.isVisible());
     QTest::mouseClick(rig.Button("ButtonOK"), Qt::LeftButton);
-    QCOMPARE(rig.form.writes, 2);
     QVERIFY(!rig.form.isVisible());
 
+    // Without the right to write, OK shows the error for the first value, stores
+    // nothing and leaves the window open.
     rig.form.show();
-    rig.form.failWrite = true;
+    rig.store.keys.clear();
+    rig.store.failCreate = true;
     QTest::mouseClick(rig.Button("ButtonOK"), Qt::LeftButton);
     QVERIFY(rig.form.isVisible());
-    QCOMPARE(rig.form.errors, QStringList{"'InputDevice' could not be stored"});
-    rig.form.failRead = true;
+    QCOMPARE(rig.form.errors, QStringList{QStringLiteral("'InputDevice' の設定に失敗しました")});
+    QVERIFY(rig.store.keys.empty());
+
+    // A stored value of the wrong type stops Cancel with its error; the window stays.
+    rig.store.failCreate = false;
+    rig.Store("InputMode", kRegSz, {'1', 0});
     QTest::keyClick(&rig.form, Qt::Key_Escape);  // Escape presses Cancel
-    QCOMPARE(rig.form.reads, 2);
     QVERIFY(rig.form.isVisible());
-    QCOMPARE(rig.form.errors.size(), 2);
-    rig.form.failRead = false;
+    QCOMPARE(rig.form.errors.last(), QStringLiteral("'InputMode' のデータ型が不正です"));
+    rig.Stored().erase("InputMode");
     QTest::keyClick(&rig.form, Qt::Key_Escape);
-    QCOMPARE(rig.form.reads, 3);
     QVERIFY(!rig.form.isVisible());
   }
 
   void SettingsErrorAtStartLeavesOutTheTrayIcon() {
     Rig rig;
     QSignalSpy ended(&rig.form, &TFormCorvane::Ended);
-    rig.form.failRead = true;
+    rig.Store("InputDevice", kRegSz, {'0', 0});
     rig.form.FormCreate();
-    QCOMPARE(rig.form.errors, QStringList{"'InputDevice' could not be read"});
+    QCOMPARE(rig.form.errors, QStringList{QStringLiteral("'InputDevice' のデータ型が不正です")});
     QVERIFY(!rig.Tray()->isVisible());
     QVERIFY(!rig.form.isVisible());
     QCOMPARE(ended.count(), 0);
     QCOMPARE(rig.Find<QComboBox>("MapBox1")->count(), 8);
+    // The device list was filled before the error; nothing after it was loaded.
+    QCOMPARE(rig.Find<QComboBox>("ComboBoxDevice")->count(), 1);
+    QCOMPARE(rig.Find<QComboBox>("ComboBoxPort")->count(), 0);
   }
 
   void MonitorRowsAndRepaintTicks() {
