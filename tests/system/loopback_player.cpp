@@ -1,5 +1,6 @@
 #include "loopback_player.h"
 
+#include <stdexcept>
 #include <vector>
 
 #include "pcm_stream.h"
@@ -14,6 +15,7 @@ void PlayThroughLoopback(std::span<const std::int16_t> samples, const std::strin
   const std::vector<std::int16_t> silence(playback.BufferFrames(), 0);
   playback.Write(silence);
   playback.Drain();
+  if (playback.Xruns() > 0) throw std::runtime_error("playback on " + device + " ran dry: the signal has gaps");
 }
 
 }  // namespace corvane::systest

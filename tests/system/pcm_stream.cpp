@@ -4,13 +4,13 @@
 
 namespace corvane::systest {
 
-PcmStream::PcmStream(const std::string& device, Direction direction, unsigned rate) : device_(device) {
+PcmStream::PcmStream(const std::string& device, Direction direction, unsigned rate, unsigned buffer_microseconds)
+    : device_(device) {
   Check(snd_pcm_open(&pcm_, device.c_str(),
                      direction == Direction::Playback ? SND_PCM_STREAM_PLAYBACK : SND_PCM_STREAM_CAPTURE, 0),
         "open");
-  constexpr unsigned kLatencyMicroseconds = 100'000;
   const int result = snd_pcm_set_params(pcm_, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 1, rate,
-                                        0, kLatencyMicroseconds);
+                                        0, buffer_microseconds);
   if (result < 0) snd_pcm_close(pcm_);
   Check(result, "set 16-bit mono parameters on");
   if (direction == Direction::Capture) {
@@ -37,6 +37,7 @@ void PcmStream::Write(std::span<const std::int16_t> samples) {
   while (!samples.empty()) {
     snd_pcm_sframes_t written = snd_pcm_writei(pcm_, samples.data(), samples.size());
     if (written < 0) {
+      ++xruns_;
       Check(snd_pcm_recover(pcm_, static_cast<int>(written), 1), "recover playback on");
       continue;
     }
@@ -48,6 +49,7 @@ void PcmStream::Read(std::span<std::int16_t> samples) {
   while (!samples.empty()) {
     snd_pcm_sframes_t read = snd_pcm_readi(pcm_, samples.data(), samples.size());
     if (read < 0) {
+      ++xruns_;
       Check(snd_pcm_recover(pcm_, static_cast<int>(read), 1), "recover capture on");
       continue;
     }
