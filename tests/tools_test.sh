@@ -58,6 +58,11 @@ expect_error "--map takes ten numbers" "map too short" --map 0,1,2 "$work/a.wav"
 expect_error "unknown mode 'ppm'" "unknown mode" --mode ppm "$work/a.wav"
 expect_error "unknown option '--fast'" "unknown option" --fast "$work/a.wav"
 expect_error "not a RIFF/WAVE file" "raw data read as WAV" "$work/table.txt"
+expect_error "no FILE can be given (got '$work/a.wav')" "a file with --capture" --capture "$work/a.wav"
+expect_error "does not go with --capture" "--raw with --capture" --capture --raw
+expect_error "--seconds goes with --capture only" "--seconds on a file" --seconds 2 "$work/a.wav"
+expect_error "--seconds takes a number of seconds above 0, at most 2000000 (got '0')" "--seconds 0" --capture --seconds 0
+expect_error "at most 2000000 (got '3e6')" "--seconds too long for a timer" --capture --seconds 3e6
 # Mono 44100 Hz: patch the rate (bytes 24-27) of a valid header.
 { head -c 24 "$work/a.wav"; printf '\104\254\000\000'; tail -c +29 "$work/a.wav"; } >"$work/cd.wav"
 expect_error "not 16-bit mono 48000 Hz PCM: it is 16-bit mono 44100 Hz PCM" "wrong rate" "$work/cd.wav"

@@ -25,6 +25,22 @@ bool ParseChannelMap(const std::string& text, ChannelMap& map, std::string& erro
   return true;
 }
 
+namespace {
+
+constexpr double kMaxSeconds = 2000000;
+
+// A positive number of seconds whose milliseconds fit a 32-bit timer interval.
+bool ParseSeconds(const std::string& text, double& seconds) {
+  double value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return false;
+  if (!(value > 0 && value <= kMaxSeconds)) return false;
+  seconds = value;
+  return true;
+}
+
+}  // namespace
+
 bool ParseDecodeOptions(int argc, const char* const* argv, DecodeOptions& options, std::string& error,
                         bool& help) {
   help = false;
@@ -59,6 +75,18 @@ bool ParseDecodeOptions(int argc, const char* const* argv, DecodeOptions& option
       options.raw = true;
     } else if (arg == "--json") {
       options.json = true;
+    } else if (arg == "--joystick") {
+      options.joystick = true;
+    } else if (arg == "--capture") {
+      options.capture = true;
+    } else if (arg == "--wait") {
+      options.wait = true;
+    } else if (arg == "--seconds") {
+      if (!value(v)) return false;
+      if (!ParseSeconds(v, options.seconds)) {
+        error = "--seconds takes a number of seconds above 0, at most 2000000 (got '" + v + "')";
+        return false;
+      }
     } else if (arg.size() > 1 && arg[0] == '-') {
       error = "unknown option '" + arg + "'";
       return false;
@@ -70,8 +98,23 @@ bool ParseDecodeOptions(int argc, const char* const* argv, DecodeOptions& option
       havePath = true;
     }
   }
+  if (options.capture) {
+    if (havePath) {
+      error = "--capture records the recording device: no FILE can be given (got '" + options.path + "')";
+      return false;
+    }
+    if (options.raw) {
+      error = "--raw describes a FILE: it does not go with --capture";
+      return false;
+    }
+    return true;
+  }
+  if (options.wait || options.seconds > 0) {
+    error = std::string(options.wait ? "--wait" : "--seconds") + " goes with --capture only";
+    return false;
+  }
   if (!havePath) {
-    error = "no FILE given (use - for standard input)";
+    error = "no FILE given (use - for standard input, or --capture)";
     return false;
   }
   return true;

@@ -28,6 +28,7 @@ class InputFile {
   // After reading: why the stream failed, if it did; and a warning for a WAV file whose
   // data ended before its header said.
   std::string ReadError() const { return file_ ? file_->Error() : std::string(); }
+  bool Interrupted() const { return file_ && file_->Interrupted(); }
   std::string Warning() const;
 
  private:

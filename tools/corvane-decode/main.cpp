@@ -1,29 +1,52 @@
-// corvane-decode: decodes a recording through the program's own buffer path and prints,
-// for every buffer that completed a frame, what the program would send.
+// corvane-decode: decodes a recording, or the live recording device, through the
+// program's own buffer path and prints, for every buffer that completed a frame, what the
+// program would send; with --joystick it sends that, too.
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "audio/capture.h"
 #include "corvane-decode/buffer_handler.h"
+#include "corvane-decode/capture_run.h"
 #include "corvane-decode/decode_options.h"
 #include "corvane-decode/input_file.h"
+#include "corvane-decode/joystick_output.h"
 #include "corvane-decode/report_sink.h"
+#include "corvane-decode/stop_signals.h"
 #include "corvane-decode/stream_audio_device.h"
 #include "decode/signal_path.h"
+#include "platform/linux/uinput_access.h"
+#include "platform/linux/uinput_bus.h"
 
 namespace {
+
+using namespace corvane;
+using namespace corvane::tool;
 
 int Fail(const std::string& name, const std::string& text) {
   std::fprintf(stderr, "corvane-decode: %s%s\n", name.empty() ? "" : (name + ": ").c_str(), text.c_str());
   return 1;
 }
 
+// Feeds the whole file, or what came of it before a stop signal, through the buffer path.
+DecodeSummary DecodeFile(InputFile& input, TInputControl& receiver, SignalPath& path, const ChannelMap& map,
+                         std::span<ReportSink* const> sinks) {
+  StreamAudioDevice device(input.Samples());
+  BufferHandler handler(receiver, device, path, map, sinks);
+  StartInput(receiver, device, &handler);
+  device.RunToEnd(&StopRequested);
+  StopInput(receiver, device);
+  device.AnnounceHandedBack();
+  ReleasePendingBuffers(receiver);
+  return handler.Summary();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  using namespace corvane;
-  using namespace corvane::tool;
-
   DecodeOptions options;
   std::string error;
   bool help = false;
@@ -35,34 +58,48 @@ int main(int argc, char** argv) {
     std::fputs(kDecodeUsage, stdout);
     return 0;
   }
-  const std::string name = options.path == "-" ? "standard input" : options.path;
+  const std::string name = options.capture ? "" : options.path == "-" ? "standard input" : options.path;
 
   InputFile input;
-  if (!input.Open(options.path, options.raw, error)) return Fail(name, error);
+  if (!options.capture && !input.Open(options.path, options.raw, error)) return Fail(name, error);
+  if (!InstallStopSignals(error)) return Fail("", error);
 
-  // Reading a live stream: show each line as it comes.
-  const bool live = options.path == "-";
+  // Live input, or a joystick someone may be watching: show each line as it comes.
+  const bool live = options.capture || options.path == "-" || options.joystick;
   TableSink table(stdout, live);
   JsonSink json(stdout, live);
-  ReportSink* const sinks[] = {options.json ? static_cast<ReportSink*>(&json) : &table};
+  std::vector<ReportSink*> sinks{options.json ? static_cast<ReportSink*>(&json) : &table};
+
+  const char* const uinputOverride = std::getenv("CORVANE_UINPUT_PATH");
+  const std::string uinputPath = uinputOverride != nullptr ? uinputOverride : kUinputPath;
+  UinputBus bus(uinputPath);
+  JoystickOutput joystick(bus, uinputPath, stderr);
+  if (options.joystick) {
+    // Without a usable device: one line that says why, and decoding goes on.
+    if (CheckUinputAccess(uinputPath.c_str(), stderr)) joystick.Start();
+    sinks.push_back(&joystick);
+  }
 
   auto receiver = CreateInputControl();
   receiver->Mode = options.mode;
   auto path = std::make_unique<SignalPath>();
-  StreamAudioDevice device(input.Samples());
-  BufferHandler handler(*receiver, device, *path, options.map, sinks);
+  DecodeSummary summary;
+  if (options.capture) {
+    if (!RunCapture(options, *receiver, *path, sinks, summary, error)) {
+      joystick.OnEnd(summary);
+      return Fail("", error);
+    }
+  } else {
+    summary = DecodeFile(input, *receiver, *path, options.map, sinks);
+  }
 
-  StartInput(*receiver, device, &handler);
-  device.RunToEnd();
-  StopInput(*receiver, device);
-  device.AnnounceHandedBack();
-  ReleasePendingBuffers(*receiver);
-
-  for (ReportSink* sink : sinks) sink->OnEnd(handler.Summary());
-  if (const std::string failure = input.ReadError(); !failure.empty()) {
+  for (ReportSink* sink : sinks) sink->OnEnd(summary);
+  if (options.capture) return 0;
+  // A read cut short by a stop signal is the end the user asked for.
+  if (const std::string failure = input.ReadError(); !failure.empty() && !input.Interrupted()) {
     return Fail(name, "cannot read: " + failure);
   }
-  if (const std::string warning = input.Warning(); !warning.empty()) {
+  if (const std::string warning = input.Warning(); !warning.empty() && !StopRequested()) {
     std::fprintf(stderr, "corvane-decode: %s: warning: %s\n", name.c_str(), warning.c_str());
   }
   return 0;

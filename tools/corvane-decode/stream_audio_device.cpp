@@ -61,8 +61,9 @@ WaveHeader* StreamAudioDevice::PopQueued() {
   return header;
 }
 
-void StreamAudioDevice::RunToEnd() {
+void StreamAudioDevice::RunToEnd(bool (*stopRequested)()) {
   while (started_ && listener_ != nullptr && queued_ > 0) {
+    if (stopRequested != nullptr && stopRequested()) return;
     WaveHeader* header = queue_[0];
     // A buffer is announced full unless the stream ends inside it, like a device that
     // records in fixed blocks: the buffer numbers then do not depend on how a pipe

@@ -22,9 +22,10 @@ class StreamAudioDevice : public AudioDevice {
   bool Reset(WaveInHandle handle) override;
   bool Close(WaveInHandle handle) override;
 
-  // Fills and announces buffers until the stream ends; then, once the capture has been
-  // stopped, AnnounceHandedBack delivers the buffers the reset returned (0 bytes each).
-  void RunToEnd();
+  // Fills and announces buffers until the stream ends, or until `stopRequested` (when
+  // given) says so before a buffer; then, once the capture has been stopped,
+  // AnnounceHandedBack delivers the buffers the reset returned (0 bytes each).
+  void RunToEnd(bool (*stopRequested)() = nullptr);
   void AnnounceHandedBack();
 
  private:

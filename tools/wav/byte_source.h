@@ -1,6 +1,7 @@
 #pragma once
 // A forward-only stream of bytes: a file, standard input or a block of memory.
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -33,6 +34,8 @@ class FileByteSource : public ByteSource {
   explicit FileByteSource(std::FILE* file) : file_(file) {}
   std::size_t Read(void* out, std::size_t count) override;
   std::string Error() const override;
+  // Whether the stream ended because a signal interrupted a read.
+  bool Interrupted() const { return errno_ == EINTR; }
 
  private:
   std::FILE* file_;
