@@ -3,9 +3,12 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <cstdio>
 #include <exception>
+#include <memory>
+#include <string>
 
 #include "app/form_corvane.h"
 #include "app/process_priority.h"
@@ -13,6 +16,7 @@
 #include "platform/linux/alsa_audio_device.h"
 #include "platform/linux/alsa_mixer_device.h"
 #include "platform/linux/file_key_store.h"
+#include "platform/linux/stop_signals.h"
 #include "platform/linux/uinput_access.h"
 #include "platform/linux/uinput_bus.h"
 
@@ -43,6 +47,16 @@ int Run(QApplication& app) {
                    &corvane::TFormCorvane::PropertyClick);
   QObject::connect(&form, &corvane::TFormCorvane::Ended, &app, &QCoreApplication::quit,
                    Qt::QueuedConnection);
+  // SIGINT and SIGTERM (a session ending, say) end the program as "Exit" does: the
+  // joystick removed and the mixer given back what it held before.
+  std::unique_ptr<QSocketNotifier> stopSignal;
+  if (std::string error; corvane::InstallStopSignals(error)) {
+    stopSignal = std::make_unique<QSocketNotifier>(corvane::StopSignalFd(), QSocketNotifier::Read);
+    QObject::connect(stopSignal.get(), &QSocketNotifier::activated, &form,
+                     &corvane::TFormCorvane::ExitClick);
+  } else {
+    std::fprintf(stderr, "corvane: %s\n", error.c_str());
+  }
   form.FormCreate();
   return app.exec();
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the real tray program in a virtual X server with a tray host: the icon appears,
 # left clicks open nothing, a second start shows the running program's window, the tray
-# menu's "Property" opens the window (captured to PNG), and "Exit" ends the program.
+# menu's "Property" opens the window (captured to PNG), "Exit" ends the program, and so
+# does SIGTERM.
 # Prints the time from start to tray icon and the resident memory once idle.
 #
 # Usage: tray_screenshot_test.sh PROGRAM TRAY_PROBE SCREENSHOT_DIR
@@ -135,4 +136,17 @@ wait "$pid"
 status=$?
 [ "$status" -eq 0 ] || fail "the program ended with status $status"
 xwininfo -id "$icon" >/dev/null 2>&1 && fail "the tray icon is still there"
+
+# SIGTERM (a session ending) ends the program as "Exit" does.
+"$program" >"$work/corvane.log" 2>&1 &
+pid=$!
+started+=("$pid")
+poll 10 visible_windows "$pid" >/dev/null || fail "no tray icon appeared after a restart"
+icon=$(visible_windows "$pid")
+kill -TERM "$pid"
+poll 5 bash -c "! kill -0 $pid 2>/dev/null" || fail "SIGTERM did not end the program"
+wait "$pid"
+status=$?
+[ "$status" -eq 0 ] || fail "after SIGTERM the program ended with status $status"
+xwininfo -id "$icon" >/dev/null 2>&1 && fail "the tray icon is still there after SIGTERM"
 echo "PASS"

@@ -9,7 +9,7 @@
 
 #include "audio/capture.h"
 #include "corvane-decode/buffer_handler.h"
-#include "corvane-decode/stop_signals.h"
+#include "platform/linux/stop_signals.h"
 #include "platform/linux/alsa_audio_device.h"
 
 namespace corvane::tool {

@@ -15,7 +15,7 @@
 #include "corvane-decode/input_file.h"
 #include "corvane-decode/joystick_output.h"
 #include "corvane-decode/report_sink.h"
-#include "corvane-decode/stop_signals.h"
+#include "platform/linux/stop_signals.h"
 #include "corvane-decode/stream_audio_device.h"
 #include "decode/signal_path.h"
 #include "platform/linux/uinput_access.h"

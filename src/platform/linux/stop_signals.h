@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace corvane::tool {
+namespace corvane {
 
 // Installs the handlers. Blocking reads are not restarted after a stop signal, so a read
 // from a quiet pipe returns. False with `error` set when that cannot be done.
@@ -17,4 +17,4 @@ bool StopRequested();
 // The read end of the pipe: readable once a stop signal came.
 int StopSignalFd();
 
-}  // namespace corvane::tool
+}  // namespace corvane

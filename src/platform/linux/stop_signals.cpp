@@ -1,4 +1,4 @@
-#include "corvane-decode/stop_signals.h"
+#include "platform/linux/stop_signals.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -8,7 +8,7 @@
 #include <csignal>
 #include <cstring>
 
-namespace corvane::tool {
+namespace corvane {
 
 namespace {
 
@@ -50,4 +50,4 @@ bool StopRequested() { return gStopRequested != 0; }
 
 int StopSignalFd() { return gPipe[0]; }
 
-}  // namespace corvane::tool
+}  // namespace corvane
