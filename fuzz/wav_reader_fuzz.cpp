@@ -1,0 +1,5 @@
+#include "fuzz_checks.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return corvane::fuzz::AbortOnFailure(corvane::fuzz::CheckWavReader(data, size));
+}
