@@ -25,11 +25,7 @@ constexpr int kRecoveryBuffers = 24;
 constexpr Positions kBefore = {100, 200, 300, 400, 600, 700, 800, 900};
 constexpr Positions kAfter = {0, 1023, 100, 900, 512, 511, 333, 777};
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr std::int64_t kFlatSeconds = 60;  // the sanitizers make the hour too slow
-#else
 constexpr std::int64_t kFlatSeconds = 3600;
-#endif
 
 class Receiver {
  public:
