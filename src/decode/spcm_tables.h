@@ -17,6 +17,10 @@ inline constexpr std::array<std::uint8_t, kSpcmSymbolValues> kSpcmSymbolPatterns
     0x45, 0x25, 0x05, 0x15, 0x49, 0x29, 0x4A, 0x2A,  // 24 … 31
 };
 
+// The symbol of a frame that carries the high 5 bits of each channel position 0 … 7;
+// the low 5 bits follow in the next symbol.
+inline constexpr std::array<int, 8> kSpcmHighSymbolOfPosition = {16, 1, 19, 4, 24, 9, 27, 12};
+
 // Symbol value of every 8-cell pattern; -1 for the 224 patterns outside the code.
 inline constexpr std::array<std::int32_t, 256> SpcmSymbolTable = [] {
   std::array<std::int32_t, 256> table{};

@@ -20,17 +20,14 @@ constexpr int kFrameSymbols = 30;
 using SpcmSymbols = std::array<std::int32_t, kFrameSymbols>;
 using SpcmPositions = std::array<std::int32_t, 8>;
 
-// Symbol that carries the high 5 bits of each position 0 … 7; the low 5 bits follow it.
-constexpr int kHighSymbolOfPosition[8] = {16, 1, 19, 4, 24, 9, 27, 12};
-
 // The 30 symbols of a frame carrying `positions` (each 0 … 1023). The symbols that carry
 // no channel get values from `filler`, a different mix for each filler.
 inline SpcmSymbols SpcmFrameSymbols(const SpcmPositions& positions, std::uint32_t filler = 0) {
   SpcmSymbols symbols{};
   for (int i = 0; i < kFrameSymbols; ++i) symbols[i] = static_cast<std::int32_t>((filler * 13 + i * 7 + 3) % 32);
   for (int k = 0; k < 8; ++k) {
-    symbols[kHighSymbolOfPosition[k]] = positions[k] / 32;
-    symbols[kHighSymbolOfPosition[k] + 1] = positions[k] % 32;
+    symbols[kSpcmHighSymbolOfPosition[k]] = positions[k] / 32;
+    symbols[kSpcmHighSymbolOfPosition[k] + 1] = positions[k] % 32;
   }
   return symbols;
 }

@@ -1,22 +1,9 @@
 #include "siggen/spcm_signal.h"
 
+#include "decode/spcm_tables.h"
 #include "siggen/sweep.h"
 
 namespace corvane::siggen {
-
-const std::array<std::uint8_t, 32> kSpcmSymbolPatterns = {
-    0x01, 0x44, 0x50, 0x48, 0x14, 0x24, 0x54, 0x28,  //  0 …  7
-    0x0A, 0x42, 0x09, 0x41, 0x12, 0x22, 0x11, 0x21,  //  8 … 15
-    0x02, 0x04, 0x40, 0x20, 0x51, 0x08, 0x52, 0x10,  // 16 … 23
-    0x45, 0x25, 0x05, 0x15, 0x49, 0x29, 0x4A, 0x2A,  // 24 … 31
-};
-
-namespace {
-
-// Symbol at which each channel position's high half is sent; the low half follows.
-constexpr std::array<int, 8> kHighSymbolOfPosition = {16, 1, 19, 4, 24, 9, 27, 12};
-
-}  // namespace
 
 std::array<std::uint8_t, kSpcmSymbols> SpcmFrameSymbols(const std::array<std::int32_t, 8>& positions) {
   std::array<std::uint8_t, kSpcmSymbols> symbols{};
@@ -24,7 +11,7 @@ std::array<std::uint8_t, kSpcmSymbols> SpcmFrameSymbols(const std::array<std::in
   for (int i = 0; i < kSpcmSymbols; ++i) symbols[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i * 7 + 3) & 31);
   for (std::size_t k = 0; k < 8; ++k) {
     const auto value = static_cast<std::uint32_t>(positions[k]) & 0x3FF;
-    const auto high = static_cast<std::size_t>(kHighSymbolOfPosition[k]);
+    const auto high = static_cast<std::size_t>(kSpcmHighSymbolOfPosition[k]);
     symbols[high] = static_cast<std::uint8_t>(value >> 5);
     symbols[high + 1] = static_cast<std::uint8_t>(value & 31);
   }

@@ -21,9 +21,6 @@ struct SpcmSettings {
   std::int32_t pauseSamples = 80;
 };
 
-// The 8-cell pattern of each 5-bit symbol value, oldest cell in bit 7.
-extern const std::array<std::uint8_t, 32> kSpcmSymbolPatterns;
-
 // The 30 symbol values of a frame carrying `positions`: each position split into its
 // high and low 5 bits at its place in the frame, filler symbols elsewhere.
 std::array<std::uint8_t, kSpcmSymbols> SpcmFrameSymbols(const std::array<std::int32_t, 8>& positions);
