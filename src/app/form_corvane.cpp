@@ -4,13 +4,16 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QWindow>
 #include <exception>
 
 #include "app/monitor_box.h"
@@ -18,6 +21,7 @@
 #include "app/slider.h"
 #include "app/task_icon.h"
 #include "app/wave_in_data.h"
+#include "app/window_placement.h"
 #include "audio/capture.h"
 #include "audio/destroy_input_control.h"
 #include "audio/mixer.h"
@@ -174,6 +178,42 @@ void TFormCorvane::keyPressEvent(QKeyEvent* event) {
     default:
       QWidget::keyPressEvent(event);
   }
+}
+
+// Placement: the window keeps its position (749, 463 at first) wherever it lies wholly
+// on the free area of its screen, and moves the least that puts it there otherwise.
+// Until the window manager has framed the window its frame is unknown, so after every
+// show the window is placed once more when it is exposed, frame included. Under Wayland
+// the compositor places windows and the move does nothing.
+
+void TFormCorvane::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  PlaceOnScreen();
+  if (QWindow* window = windowHandle(); window != nullptr && !placeWhenExposed_) {
+    window->installEventFilter(this);
+    placeWhenExposed_ = true;
+  }
+}
+
+bool TFormCorvane::eventFilter(QObject* watched, QEvent* event) {
+  if (placeWhenExposed_ && watched == windowHandle() && event->type() == QEvent::Expose &&
+      windowHandle()->isExposed()) {
+    placeWhenExposed_ = false;
+    watched->removeEventFilter(this);
+    PlaceOnScreen();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TFormCorvane::PlaceOnScreen() {
+  const QRect frame = frameGeometry();
+  QScreen* screen = QGuiApplication::screenAt(frame.topLeft());
+  if (screen == nullptr) screen = this->screen();
+  if (screen == nullptr) return;
+  const QRect free = screen->availableGeometry();
+  const ScreenPoint at = KeepOnScreen({frame.x(), frame.y(), frame.width(), frame.height()},
+                                      {free.x(), free.y(), free.width(), free.height()});
+  if (at.x != frame.x() || at.y != frame.y()) move(at.x, at.y);
 }
 
 // Buttons.

@@ -75,6 +75,8 @@ class TFormCorvane : public QWidget, public WaveInListener {
 
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Builds the pages and their controls (form_controls.cpp).
@@ -86,6 +88,8 @@ class TFormCorvane : public QWidget, public WaveInListener {
   void AddTaskIcon();
   void DelTaskIcon();
   void OnTaskIconMessage(int reason);
+  // Moves the window the least that puts it wholly on its screen's free area.
+  void PlaceOnScreen();
   void OpenJoystick();
   // Appends what a mixer listing gave to a list, keeping its order.
   static void AddItems(QComboBox* list, const std::vector<std::string>& names);
@@ -114,6 +118,7 @@ class TFormCorvane : public QWidget, public WaveInListener {
   SignalPath path_;  // slicer and decoders: one instance for the life of the program
   ChannelMap map_ = kDefaultChannelMap;
   std::int32_t tick_ = 0;
+  bool placeWhenExposed_ = false;  // shown, and its frame not yet measured on screen
 
   // The controls; each one's objectName is its member name.
   QTabWidget* PageControl = nullptr;

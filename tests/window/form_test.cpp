@@ -273,6 +273,23 @@ class FormTest : public QObject {
     menu->hide();
   }
 
+  void PlacedAtItsPositionOrMovedOnScreen() {
+    Rig rig;
+    rig.form.FormCreate();
+    rig.form.show();
+    const QRect free = rig.form.screen()->availableGeometry();
+    const QRect frame = rig.form.frameGeometry();
+    QVERIFY2(free.contains(frame), qPrintable(QStringLiteral("offscreen area %1×%2")
+                                                  .arg(free.width()).arg(free.height())));
+    if (free.contains(QRect(QPoint(749, 463), frame.size()))) QCOMPARE(frame.topLeft(), QPoint(749, 463));
+    // A window left partly off the screen comes back wholly on it when shown again.
+    rig.form.hide();
+    rig.form.move(free.right() - 100, free.bottom() - 100);
+    rig.form.show();
+    QVERIFY(free.contains(rig.form.frameGeometry()));
+    QCOMPARE(rig.form.frameGeometry().bottomRight(), free.bottomRight());
+  }
+
   void OkCancelApplyStoreReloadAndHide() {
     Rig rig;
     rig.form.FormCreate();
