@@ -140,6 +140,7 @@ void TFormCorvane::BuildControls() {
   TrayIcon = new QSystemTrayIcon(this);
   TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
   TrayIcon->setToolTip(QStringLiteral("Corvane"));
+  TrayIcon->setContextMenu(PopupMenu);
   Timer = new QTimer(this);
   Timer->setObjectName(QStringLiteral("Timer"));
   Timer->setInterval(10);

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -81,8 +80,6 @@ void TFormCorvane::ConnectHandlers() {
   const QList<QAction*> items = PopupMenu->actions();
   on(items.front(), &QAction::triggered, &TFormCorvane::PropertyClick);
   on(items.back(), &QAction::triggered, &TFormCorvane::ExitClick);
-  connect(TrayIcon, &QSystemTrayIcon::activated, this,
-          [this](QSystemTrayIcon::ActivationReason reason) { OnTaskIconMessage(reason); });
   connect(Timer, &QTimer::timeout, this, &TFormCorvane::OnTimer);
 }
 
@@ -124,18 +121,13 @@ void TFormCorvane::ShowError(const QString& message) {
   QMessageBox::critical(this, QStringLiteral("Corvane"), message);
 }
 
-// Tray icon and its menu.
+// Tray icon and its menu. The menu is the icon's context menu: an XEmbed tray opens it
+// on a right button press, a StatusNotifierItem host reads it over D-Bus and shows it
+// itself. Left clicks and double clicks open nothing.
 
 void TFormCorvane::AddTaskIcon() { TrayIcon->show(); }
 
 void TFormCorvane::DelTaskIcon() { TrayIcon->hide(); }
-
-void TFormCorvane::OnTaskIconMessage(int reason) {
-  // Only the context request (a right button press) opens the menu; left clicks and
-  // double clicks do nothing.
-  if (reason != QSystemTrayIcon::Context) return;
-  PopupMenu->popup(QCursor::pos());
-}
 
 void TFormCorvane::PropertyClick() {
   show();

@@ -87,7 +87,6 @@ class TFormCorvane : public QWidget, public WaveInListener {
   void FormDestroy();
   void AddTaskIcon();
   void DelTaskIcon();
-  void OnTaskIconMessage(int reason);
   // Moves the window the least that puts it wholly on its screen's free area.
   void PlaceOnScreen();
   void OpenJoystick();
