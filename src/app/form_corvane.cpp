@@ -13,6 +13,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindow>
+#include <cstdio>
 #include <exception>
 
 #include "app/monitor_box.h"
@@ -102,6 +103,7 @@ void TFormCorvane::FormCreate() {
     return;
   }
   AddTaskIcon();
+  if (!TrayAvailable()) ShowWithoutTray();
 }
 
 void TFormCorvane::FormDestroy() {
@@ -125,9 +127,22 @@ void TFormCorvane::ShowError(const QString& message) {
 // on a right button press, a StatusNotifierItem host reads it over D-Bus and shows it
 // itself. Left clicks and double clicks open nothing.
 
+// Shown also where no tray is: the icon docks as soon as a tray appears.
 void TFormCorvane::AddTaskIcon() { TrayIcon->show(); }
 
 void TFormCorvane::DelTaskIcon() { TrayIcon->hide(); }
+
+bool TFormCorvane::TrayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+// Without a tray the window is the only way to the program: it opens at once, and
+// closing it ends the program (closeEvent).
+void TFormCorvane::ShowWithoutTray() {
+  std::fputs("corvane: the desktop shows no tray icons, so the window stays open and closing it "
+             "ends Corvane; for a tray icon, add a system tray to the panel (GNOME: install "
+             "gnome-shell-extension-appindicator and enable it in Extensions)\n",
+             stderr);
+  PropertyClick();
+}
 
 void TFormCorvane::PropertyClick() {
   show();
@@ -140,9 +155,11 @@ void TFormCorvane::ExitClick() {
   close();
 }
 
-// Closing only hides a visible window; closing the hidden window ends the program.
+// Closing only hides a visible window; closing the hidden window ends the program. While
+// the desktop shows no tray, the window is the program's only way in, so closing it ends
+// the program too.
 void TFormCorvane::closeEvent(QCloseEvent* event) {
-  if (isVisible()) {
+  if (isVisible() && TrayAvailable()) {
     hide();
     event->ignore();
     return;

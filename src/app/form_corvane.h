@@ -72,6 +72,8 @@ class TFormCorvane : public QWidget, public WaveInListener {
   void ReadSetting();
   void WriteSetting();
   virtual void ShowError(const QString& message);
+  // Whether the desktop shows tray icons now.
+  virtual bool TrayAvailable() const;
 
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -87,6 +89,7 @@ class TFormCorvane : public QWidget, public WaveInListener {
   void FormDestroy();
   void AddTaskIcon();
   void DelTaskIcon();
+  void ShowWithoutTray();
   // Moves the window the least that puts it wholly on its screen's free area.
   void PlaceOnScreen();
   void OpenJoystick();

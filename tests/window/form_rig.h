@@ -19,14 +19,17 @@
 
 namespace corvane {
 
-// Keeps the error boxes' texts instead of showing them.
+// Keeps the error boxes' texts instead of showing them, and plays a desktop with or
+// without a tray.
 class TestForm : public TFormCorvane {
  public:
   using TFormCorvane::TFormCorvane;
   QStringList errors;
+  bool trayAvailable = true;  // whether the desktop shows tray icons
 
  protected:
   void ShowError(const QString& message) override { errors << message; }
+  bool TrayAvailable() const override { return trayAvailable; }
 };
 
 struct Rig {

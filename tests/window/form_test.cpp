@@ -275,6 +275,33 @@ class FormTest : public QObject {
     }
   }
 
+  void WithoutATrayTheWindowIsTheProgram() {
+    Rig rig;
+    QSignalSpy ended(&rig.form, &TFormCorvane::Ended);
+    rig.form.trayAvailable = false;
+    rig.form.FormCreate();
+    QVERIFY(rig.form.isVisible());
+    QVERIFY(rig.Tray()->isVisible());  // docks once a tray appears
+    QTest::mouseClick(rig.Button("ButtonStart"), Qt::LeftButton);
+    rig.form.close();  // the close box
+    QCOMPARE(ended.count(), 1);
+    QVERIFY(!rig.form.isVisible());
+    QVERIFY(!rig.Tray()->isVisible());
+    QVERIFY(!rig.Timer()->isActive());
+    QVERIFY(rig.Stored().empty());  // settings untouched
+
+    // A tray that appears later brings back the ordinary behaviour: closing hides.
+    Rig later;
+    QSignalSpy laterEnded(&later.form, &TFormCorvane::Ended);
+    later.form.trayAvailable = false;
+    later.form.FormCreate();
+    later.form.trayAvailable = true;
+    later.form.close();
+    QVERIFY(!later.form.isVisible());
+    QCOMPARE(laterEnded.count(), 0);
+    QVERIFY(later.Tray()->isVisible());
+  }
+
   void PlacedAtItsPositionOrMovedOnScreen() {
     Rig rig;
     rig.form.FormCreate();
