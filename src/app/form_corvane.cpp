@@ -174,12 +174,17 @@ void TFormCorvane::FormClose() {
   emit Ended();
 }
 
-// Enter presses OK and Escape presses Cancel, wherever the focus is.
+// Keys the focused control leaves: Enter presses the push button that has the focus,
+// and OK, the default button, anywhere else; Escape presses Cancel.
 void TFormCorvane::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      ButtonOK->click();
+      if (auto* focused = qobject_cast<QPushButton*>(focusWidget())) {
+        focused->click();
+      } else {
+        ButtonOK->click();
+      }
       return;
     case Qt::Key_Escape:
       ButtonCancel->click();

@@ -15,8 +15,10 @@
 #include <QTimer>
 #include <algorithm>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/form_corvane.h"
@@ -300,6 +302,51 @@ class FormTest : public QObject {
     QVERIFY(!later.form.isVisible());
     QCOMPARE(laterEnded.count(), 0);
     QVERIFY(later.Tray()->isVisible());
+  }
+
+  void EnterPressesTheFocusedButtonOrOkAndEscapeCancel() {
+    struct Case {
+      const char* focus;
+      Qt::Key key;
+      const char* pressed;
+    };
+    const Case cases[] = {
+        {"ButtonStart", Qt::Key_Return, "ButtonStart"},
+        {"ButtonCancel", Qt::Key_Return, "ButtonCancel"},
+        {"ButtonApply", Qt::Key_Enter, "ButtonApply"},
+        {"ButtonOK", Qt::Key_Return, "ButtonOK"},
+        {"ComboBoxDevice", Qt::Key_Return, "ButtonOK"},
+        {"CheckBoxAutoStart", Qt::Key_Enter, "ButtonOK"},
+        {"ButtonStart", Qt::Key_Escape, "ButtonCancel"},
+        {"ButtonApply", Qt::Key_Escape, "ButtonCancel"},
+        {"ButtonOK", Qt::Key_Escape, "ButtonCancel"},
+        {"ComboBoxDevice", Qt::Key_Escape, "ButtonCancel"},
+    };
+    const char* buttons[] = {"ButtonStart", "ButtonOK", "ButtonCancel", "ButtonApply"};
+    for (const Case& c : cases) {
+      const QByteArray what = QByteArray(c.focus) + " " + QTest::toString(c.key) + " " + c.pressed;
+      Rig rig;
+      rig.form.FormCreate();
+      rig.form.show();
+      rig.form.activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(&rig.form));
+      QWidget* focus = rig.Find(c.focus);
+      focus->setFocus();
+      QVERIFY2(focus->hasFocus(), what);
+      std::vector<std::unique_ptr<QSignalSpy>> clicks;
+      for (const char* name : buttons) {
+        clicks.push_back(std::make_unique<QSignalSpy>(rig.Button(name), &QPushButton::clicked));
+      }
+      QTest::keyClick(focus, c.key);
+      for (std::size_t i = 0; i < std::size(buttons); ++i) {
+        const int wanted = std::string_view(buttons[i]) == c.pressed ? 1 : 0;
+        QVERIFY2(clicks[i]->count() == wanted, what + ": " + buttons[i]);
+      }
+      // What the user meant to throw away is not stored.
+      const bool stores = std::string_view(c.pressed) == "ButtonOK" ||
+                          std::string_view(c.pressed) == "ButtonApply";
+      QVERIFY2(rig.Stored().empty() != stores, what);
+    }
   }
 
   void PlacedAtItsPositionOrMovedOnScreen() {
