@@ -45,6 +45,18 @@ std::vector<int> TraceRows(QWidget* box) {
   return rows;
 }
 
+// Every control value of a fake sound card, destination by destination.
+std::vector<std::vector<std::uint32_t>> ControlValues(const testing::FakeMixerDevice::Device& card) {
+  std::vector<std::vector<std::uint32_t>> values;
+  for (const auto& destination : card.destinations) {
+    for (const auto& control : destination.line.controls) values.push_back(control.values);
+    for (const auto& source : destination.sources) {
+      for (const auto& control : source.controls) values.push_back(control.values);
+    }
+  }
+  return values;
+}
+
 }  // namespace
 
 class FormTest : public QObject {
@@ -278,19 +290,27 @@ class FormTest : public QObject {
   }
 
   void WithoutATrayTheWindowIsTheProgram() {
+    // The form alone is destroyed at the end, as the program's entry does once the event
+    // loop has ended, so that the platform fakes can be read afterwards.
     Rig rig;
-    QSignalSpy ended(&rig.form, &TFormCorvane::Ended);
-    rig.form.trayAvailable = false;
-    rig.form.FormCreate();
-    QVERIFY(rig.form.isVisible());
-    QVERIFY(rig.Tray()->isVisible());  // docks once a tray appears
-    QTest::mouseClick(rig.Button("ButtonStart"), Qt::LeftButton);
-    rig.form.close();  // the close box
+    auto form = std::make_unique<TestForm>(FormPlatform{rig.device, rig.mixer, rig.bus, rig.store});
+    QSignalSpy ended(form.get(), &TFormCorvane::Ended);
+    form->trayAvailable = false;
+    form->FormCreate();
+    QVERIFY(form->isVisible());
+    auto* tray = form->findChild<QSystemTrayIcon*>(QStringLiteral("TrayIcon"));
+    QVERIFY(tray->isVisible());  // docks once a tray appears
+    form->findChild<QPushButton*>(QStringLiteral("ButtonStart"))->click();
+    const auto mixerAtStart = ControlValues(testing::ExampleCard());
+    QVERIFY(ControlValues(rig.mixer.devices[0]) != mixerAtStart);  // the source is selected
+    form->close();  // the close box
     QCOMPARE(ended.count(), 1);
-    QVERIFY(!rig.form.isVisible());
-    QVERIFY(!rig.Tray()->isVisible());
-    QVERIFY(!rig.Timer()->isActive());
-    QVERIFY(rig.Stored().empty());  // settings untouched
+    QVERIFY(!form->isVisible());
+    QVERIFY(!tray->isVisible());
+    form.reset();
+    QCOMPARE(ControlValues(rig.mixer.devices[0]), mixerAtStart);  // the mixer given back
+    QCOMPARE(rig.device.calls.back(), std::string("close"));       // input stopped
+    QVERIFY(rig.Stored().empty());                                // settings untouched
 
     // A tray that appears later brings back the ordinary behaviour: closing hides.
     Rig later;
