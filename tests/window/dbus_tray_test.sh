@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real tray program with a D-Bus tray: on a private session bus, a
 # StatusNotifierWatcher that reports a registered host; the program registers its item
-# and exports its menu, "Property" shows the window and "Exit" ends the program.
+# and exports its menu, a left click opens nothing, "Property" shows the window and
+# "Exit" ends the program.
 #
 # Usage: dbus_tray_test.sh PROGRAM STATUS_NOTIFIER_SCRIPT
 # Exit status 77 (skipped) only where the tools are missing, and never in CI.
@@ -35,6 +36,11 @@ echo "item $service $path"
 
 menu=$(/usr/bin/python3 "$notifier" menu "$service" "$path") || fail "cannot read the item's menu"
 [ "$menu" = $'Property\n-\nExit' ] || fail "the menu is: $(echo $menu)"
+
+# A left click opens nothing.
+/usr/bin/python3 "$notifier" activate "$service" "$path" || fail "cannot activate the item"
+sleep 0.5
+[ -z "$(visible_windows "$pid")" ] || fail "activating the item (a left click) opened a window"
 
 /usr/bin/python3 "$notifier" click "$service" "$path" Property || fail "cannot click \"Property\""
 poll 10 property_window "$pid" >/dev/null || fail "\"Property\" did not show the window"

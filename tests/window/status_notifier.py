@@ -10,6 +10,8 @@
       separator prints as "-".
   status_notifier.py click SERVICE PATH LABEL
       Sends a "clicked" event to the menu item with that label.
+  status_notifier.py activate SERVICE PATH
+      Activates the item as a host does on a left click.
 """
 
 import os
@@ -169,6 +171,9 @@ def main(args):
             sys.exit(f"no menu item {args[3]!r}")
         menu.Event(ids[0], "clicked", dbus.Int32(0), dbus.UInt32(int(time.time())),
                    signature="isvu")
+    elif len(args) == 3 and args[0] == "activate":
+        item = dbus.SessionBus().get_object(args[1], args[2])
+        item.Activate(0, 0, dbus_interface=ITEM)
     else:
         sys.exit(__doc__)
 
