@@ -1,6 +1,6 @@
 // The ALSA backends without a sound card: ALSA's "default" PCM is pointed at a file of
 // samples, read through the null device, and the mixer at a card served by a control
-// plugin from the test's own table of controls.
+// plugin from the test's own table of controls (alsa_mixer_test.cpp).
 
 #include <gtest/gtest.h>
 
@@ -17,10 +17,8 @@
 #include <vector>
 
 #include "audio/capture.h"
-#include "audio/mixer.h"
 #include "fakes/fake_card.h"
 #include "platform/linux/alsa_audio_device.h"
-#include "platform/linux/alsa_mixer_device.h"
 
 using corvane::testing::FakeCardControl;
 
@@ -131,96 +129,6 @@ TEST_F(AlsaCaptureTest, RestartsKeepNoBuffer) {
     StopInput(*rx, device);
   }
   EXPECT_TRUE(RunUntil([&] { return rx->RetiredBuffers == nullptr; }, 2000));
-}
-
-// The mixer of a card with Mic and Line inputs behind a selector of four sources.
-std::vector<FakeCardControl> FakeCard(const char* selector) {
-  using T = FakeCardControl;
-  return {
-      {"Master Playback Volume", T::kInteger, 0, 31, {}, {31, 31}},
-      {"Master Playback Switch", T::kBoolean, 0, 1, {}, {1, 1}},
-      {"Mic Playback Volume", T::kInteger, 0, 31, {}, {10, 10}},
-      {"Mic Playback Switch", T::kBoolean, 0, 1, {}, {1, 1}},
-      {"Mic Capture Volume", T::kInteger, 0, 63, {}, {40, 40}},
-      {"Line Playback Volume", T::kInteger, 0, 31, {}, {5, 5}},
-      {"Line Playback Switch", T::kBoolean, 0, 1, {}, {1, 1}},
-      {"Line Capture Volume", T::kInteger, 0, 63, {}, {20, 20}},
-      {selector, T::kEnumerated, 0, 0, {"Mic", "CD", "Line", "Mix"}, {0, 0}},
-  };
-}
-
-std::vector<long> ValuesOf(const std::string& name) {
-  for (const FakeCardControl& c : CorvaneFakeCardControls()) {
-    if (c.name == name) return c.values;
-  }
-  return {};
-}
-
-using Strings = std::vector<std::string>;
-using Values = std::vector<long>;
-
-AlsaMixerDevice FakeCardMixer() {
-  return AlsaMixerDevice(std::vector<AlsaMixerDevice::Card>{{"Fake Card", "corvane_fake_card"}});
-}
-
-TEST(AlsaMixer, SelectsTheSourceAndGivesTheCardBack) {
-  // ALSA turns a "Capture Source" selector into one capture switch per source, so the
-  // sources it names become recording lines; an "Input Source" stays a list.
-  struct Case {
-    const char* selector;
-    Strings ports;
-    std::int32_t lineMask;
-  };
-  const Case cases[] = {{"Capture Source", {"Line", "CD", "Mic", "Mix"}, 1},
-                        {"Input Source", {"Line", "Mic"}, 4}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.selector);
-    CorvaneFakeCardControls() = FakeCard(c.selector);
-    AlsaMixerDevice mixer = FakeCardMixer();
-    Strings devices;
-    EXPECT_TRUE(ListInputDevices(mixer, devices));
-    EXPECT_EQ(devices, Strings{"Fake Card"});
-    Strings ports;
-    ASSERT_TRUE(ListInputPorts(mixer, 0, ports));
-    ASSERT_EQ(ports, c.ports);  // the playback-only Master is no recording source
-
-    auto rx = CreateInputControl();
-    SelectSource(*rx, mixer, 0, 0);  // Line
-    EXPECT_EQ(rx->MuxItems, 4);
-    EXPECT_EQ(rx->MuxMask, c.lineMask);
-    EXPECT_GE(rx->VolumeControl, 0);
-    EXPECT_GE(rx->MuteControl, 0);
-    EXPECT_EQ(ReadVolume(*rx, mixer), 20805);  // step 20 of 0 … 63
-
-    ApplyMixer(*rx, mixer, 65535);
-    EXPECT_EQ(ValuesOf("Line Capture Volume"), (Values{63, 63}));
-    EXPECT_EQ(ValuesOf("Line Playback Switch"), (Values{0, 0}));  // muted
-    EXPECT_EQ(ValuesOf(c.selector), (Values{2, 2}));
-    ApplyMixer(*rx, mixer, 32768);
-    EXPECT_EQ(ValuesOf("Line Capture Volume"), (Values{32, 32}));
-
-    SelectSource(*rx, mixer, 0, static_cast<std::int32_t>(ports.size()) - 1);  // Mic or Mix
-    for (const FakeCardControl& before : FakeCard(c.selector)) {
-      EXPECT_EQ(ValuesOf(before.name), before.values) << before.name;
-    }
-  }
-}
-
-TEST(AlsaMixer, ACardWithoutSourceSelectorSelectsNothing) {
-  CorvaneFakeCardControls() = FakeCard("Input Source");
-  CorvaneFakeCardControls().pop_back();
-  AlsaMixerDevice mixer = FakeCardMixer();
-  Strings ports;
-  EXPECT_TRUE(ListInputPorts(mixer, 0, ports));
-  EXPECT_EQ(ports.size(), 2u);
-  auto rx = CreateInputControl();
-  SelectSource(*rx, mixer, 0, 0);
-  EXPECT_EQ(rx->MixerDevice, 0);
-  EXPECT_EQ(rx->MuxControl, -1);
-  EXPECT_EQ(rx->VolumeControl, -1);
-  EXPECT_EQ(ReadVolume(*rx, mixer), -1);
-  Strings none;
-  EXPECT_FALSE(ListInputPorts(mixer, 1, none));  // no such device
 }
 
 }  // namespace

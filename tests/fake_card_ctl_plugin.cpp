@@ -23,13 +23,15 @@ int ElemList(snd_ctl_ext_t*, unsigned offset, snd_ctl_elem_id_t* id) {
   if (offset >= Controls().size()) return -EINVAL;
   snd_ctl_elem_id_set_interface(id, SND_CTL_ELEM_IFACE_MIXER);
   snd_ctl_elem_id_set_name(id, Controls()[offset].name.c_str());
+  snd_ctl_elem_id_set_index(id, Controls()[offset].index);
   return 0;
 }
 
 snd_ctl_ext_key_t FindElem(snd_ctl_ext_t*, const snd_ctl_elem_id_t* id) {
   const char* name = snd_ctl_elem_id_get_name(id);
+  const unsigned index = snd_ctl_elem_id_get_index(id);
   for (std::size_t i = 0; i < Controls().size(); ++i) {
-    if (Controls()[i].name == name) return i;
+    if (Controls()[i].name == name && Controls()[i].index == index) return i;
   }
   return SND_CTL_EXT_KEY_NOT_FOUND;
 }
@@ -40,7 +42,8 @@ int GetAttribute(snd_ctl_ext_t*, snd_ctl_ext_key_t key, int* type, unsigned* acc
   *type = c->type == FakeCardControl::kInteger   ? SND_CTL_ELEM_TYPE_INTEGER
           : c->type == FakeCardControl::kBoolean ? SND_CTL_ELEM_TYPE_BOOLEAN
                                                  : SND_CTL_ELEM_TYPE_ENUMERATED;
-  *access = SND_CTL_EXT_ACCESS_READWRITE;
+  *access = static_cast<unsigned>(SND_CTL_EXT_ACCESS_READWRITE) |
+            (c->inactive ? static_cast<unsigned>(SND_CTL_EXT_ACCESS_INACTIVE) : 0u);
   *count = static_cast<unsigned>(c->values.size());
   return 0;
 }

@@ -16,6 +16,8 @@ struct FakeCardControl {
   long max = 0;
   std::vector<std::string> items;  // an enumerated control's item names
   std::vector<long> values;        // one per channel
+  unsigned index = 0;              // the control's index, as 1 for "Capture Volume",1
+  bool inactive = false;           // the driver has turned it off for now
 };
 
 }  // namespace corvane::testing

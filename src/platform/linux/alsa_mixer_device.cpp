@@ -6,28 +6,18 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/linux/alsa_card_layout.h"
+#include "platform/linux/alsa_element_channels.h"
 #include "platform/linux/volume_scale.h"
 
 namespace corvane {
 
 namespace {
 
-// Line ids: the two destinations, then two per element (its capture side, its
-// playback side). Control ids: three per element.
-constexpr std::int32_t kRecordingLine = 0;
-constexpr std::int32_t kPlaybackLine = 1;
-std::int32_t CaptureLineOf(std::size_t element) { return static_cast<std::int32_t>(2 + 2 * element); }
-std::int32_t PlaybackLineOf(std::size_t element) { return static_cast<std::int32_t>(3 + 2 * element); }
-
-enum ControlKind { kCaptureVolume = 0, kPlaybackMute = 1, kSourceList = 2, kKinds = 3 };
-std::int32_t ControlOf(std::size_t element, ControlKind kind) {
-  return static_cast<std::int32_t>(element * kKinds + kind);
-}
-
 std::string CardDevice(int card) { return "hw:" + std::to_string(card); }
 
-// Whether the card has a PCM device that records.
-bool CanRecord(int card) {
+// The card's id string ("Intel", "I82801AAICH"), if it has a PCM device that records.
+bool RecordingCardId(int card, std::string& id) {
   snd_ctl_t* ctl = nullptr;
   if (snd_ctl_open(&ctl, CardDevice(card).c_str(), 0) < 0) return false;
   snd_pcm_info_t* info = nullptr;
@@ -40,107 +30,73 @@ bool CanRecord(int card) {
     snd_pcm_info_set_stream(info, SND_PCM_STREAM_CAPTURE);
     records = snd_ctl_pcm_info(ctl, info) >= 0;
   }
+  snd_ctl_card_info_t* cardInfo = nullptr;
+  snd_ctl_card_info_alloca(&cardInfo);
+  if (records && snd_ctl_card_info(ctl, cardInfo) >= 0) id = snd_ctl_card_info_get_id(cardInfo);
   snd_ctl_close(ctl);
-  return records;
+  return records && !id.empty();
 }
 
-std::string ElementName(snd_mixer_elem_t* elem) {
-  std::string name = snd_mixer_selem_get_name(elem);
-  const unsigned index = snd_mixer_selem_get_index(elem);
-  if (index > 0) name += "," + std::to_string(index);
-  return name;
-}
+enum class LineKind { kRecording, kPlayback, kRecordingSource, kPlaybackSource };
+enum class ControlKind { kCaptureVolume, kPlaybackMute, kSelector, kExclusiveSwitches, kSwitchEach };
 
-bool IsCaptureSourceName(const std::string& name) {
-  return name == "Capture Source" || name == "Input Source";
+bool AllEqual(const std::vector<long>& values, long value) {
+  return !values.empty() && std::all_of(values.begin(), values.end(), [&](long v) { return v == value; });
 }
 
 }  // namespace
 
-struct AlsaMixerDevice::CardMixer {
-  snd_mixer_t* mixer = nullptr;
-  std::vector<snd_mixer_elem_t*> elements;  // in the mixer's element order
-  std::vector<std::size_t> capture;         // elements that are recording source lines
-  std::vector<std::size_t> playback;        // elements that are playback source lines
-  // The recording multiplexer: an enumerated capture element ("Input Source"), or else
-  // the capture switches that ALSA makes of a "Capture Source" selector, one per
-  // source, of which only one is on.
-  std::size_t sourceList = 0;  // the enumerated element, if hasSourceList
-  bool hasSourceList = false;
-  bool sourceListNamed = false;
-  std::vector<std::size_t> exclusiveSwitches;  // elements whose capture switch is exclusive
+struct AlsaMixerDevice::LineKey {
+  std::string card;
+  LineKind kind;
+  ElementId element;
+  int item = -1;
+  bool operator==(const LineKey&) const = default;
+};
 
-  ~CardMixer() {
+struct AlsaMixerDevice::ControlKey {
+  std::string card;
+  ControlKind kind;
+  std::vector<ElementId> elements;  // one, or the multiplexer's, one per item
+  bool operator==(const ControlKey&) const = default;
+};
+
+// What a read reported, and the channels it was made of.
+struct AlsaMixerDevice::ReadBack {
+  std::vector<std::uint32_t> reported;
+  std::vector<std::vector<long>> channels;  // per element
+};
+
+struct AlsaMixerDevice::CardMixer {
+  std::string card;  // the ALSA control device
+  snd_mixer_t* mixer = nullptr;
+  CardLayout layout;
+
+  ~CardMixer() { Unload(); }
+
+  void Unload() {
     if (mixer) snd_mixer_close(mixer);
+    mixer = nullptr;
   }
 
   bool Load(const std::string& control) {
+    card = control;
     if (snd_mixer_open(&mixer, 0) < 0) {
       mixer = nullptr;
       return false;
     }
-    if (snd_mixer_attach(mixer, control.c_str()) < 0 ||
-        snd_mixer_selem_register(mixer, nullptr, nullptr) < 0 || snd_mixer_load(mixer) < 0) {
-      return false;
-    }
-    for (snd_mixer_elem_t* e = snd_mixer_first_elem(mixer); e; e = snd_mixer_elem_next(e)) {
-      if (!snd_mixer_selem_is_active(e)) continue;
-      const std::size_t index = elements.size();
-      elements.push_back(e);
-      if (snd_mixer_selem_is_enumerated(e)) {
-        // The selector by its usual names; another capture enum only when there is none.
-        if (IsCaptureSourceName(snd_mixer_selem_get_name(e)) && !sourceListNamed) {
-          sourceList = index;
-          hasSourceList = sourceListNamed = true;
-        } else if (snd_mixer_selem_is_enum_capture(e) && !hasSourceList) {
-          sourceList = index;
-          hasSourceList = true;
-        }
-        continue;
-      }
-      if (snd_mixer_selem_has_capture_volume(e) || snd_mixer_selem_has_capture_switch(e)) {
-        capture.push_back(index);
-      }
-      if (snd_mixer_selem_has_capture_switch_exclusive(e) &&
-          (exclusiveSwitches.empty() ||
-           snd_mixer_selem_get_capture_group(e) ==
-               snd_mixer_selem_get_capture_group(elements[exclusiveSwitches[0]]))) {
-        exclusiveSwitches.push_back(index);
-      }
-      if (snd_mixer_selem_has_playback_volume(e) || snd_mixer_selem_has_playback_switch(e)) {
-        playback.push_back(index);
-      }
-    }
-    return true;
+    return snd_mixer_attach(mixer, control.c_str()) >= 0 &&
+           snd_mixer_selem_register(mixer, nullptr, nullptr) >= 0 && snd_mixer_load(mixer) >= 0;
   }
 
-  // The element of a control id of `kind`, or nullptr.
-  snd_mixer_elem_t* ControlElement(std::int32_t id, ControlKind kind) const {
-    if (id < 0 || id % kKinds != kind) return nullptr;
-    const auto index = static_cast<std::size_t>(id / kKinds);
-    if (index >= elements.size()) return nullptr;
-    snd_mixer_elem_t* e = elements[index];
-    switch (kind) {
-      case kCaptureVolume: return snd_mixer_selem_has_capture_volume(e) ? e : nullptr;
-      case kPlaybackMute: return snd_mixer_selem_has_playback_switch(e) ? e : nullptr;
-      case kSourceList: return HasMux() && index == MuxElement() ? e : nullptr;
-      default: return nullptr;
-    }
+  // Reads every element afresh: the simple mixer does not see what a write to one
+  // exclusive switch did to the others of its group until then.
+  bool Reload() {
+    Unload();
+    return Load(card);
   }
 
-  bool HasMux() const { return hasSourceList || !exclusiveSwitches.empty(); }
-  // The element that carries the multiplexer's control id.
-  std::size_t MuxElement() const { return hasSourceList ? sourceList : exclusiveSwitches[0]; }
-  std::int32_t MuxItems() const {
-    return hasSourceList ? snd_mixer_selem_get_enum_items(elements[sourceList])
-                         : static_cast<std::int32_t>(exclusiveSwitches.size());
-  }
-
-  // The element of a source line id on the capture (or playback) side, or -1.
-  std::int64_t LineElement(std::int32_t lineId, bool captureSide) const {
-    if (lineId < 2 || (lineId % 2 == 0) != captureSide) return -1;
-    return (lineId - 2) / 2;
-  }
+  snd_mixer_elem_t* Element(const ElementId& id) const { return FindElement(mixer, id); }
 };
 
 AlsaMixerDevice::AlsaMixerDevice() = default;
@@ -159,14 +115,48 @@ std::vector<AlsaMixerDevice::Card> AlsaMixerDevice::Cards() const {
   std::vector<Card> cards;
   int card = -1;
   while (snd_card_next(&card) >= 0 && card >= 0) {
-    if (!CanRecord(card)) continue;
+    std::string id;
+    if (!RecordingCardId(card, id)) continue;
     char* name = nullptr;
     // A card whose name cannot be read keeps its place, nameless: listing stops there.
     if (snd_card_get_name(card, &name) < 0) name = nullptr;
-    cards.push_back({name ? name : "", CardDevice(card)});
+    cards.push_back({name ? name : "", "hw:" + id});
     std::free(name);
   }
   return cards;
+}
+
+std::int32_t AlsaMixerDevice::LineIdOf(const LineKey& key) {
+  const auto it = std::find(lines_.begin(), lines_.end(), key);
+  if (it != lines_.end()) return static_cast<std::int32_t>(it - lines_.begin());
+  lines_.push_back(key);
+  return static_cast<std::int32_t>(lines_.size() - 1);
+}
+
+std::int32_t AlsaMixerDevice::ControlIdOf(const ControlKey& key) {
+  const auto it = std::find(controls_.begin(), controls_.end(), key);
+  if (it != controls_.end()) return static_cast<std::int32_t>(it - controls_.begin());
+  controls_.push_back(key);
+  return static_cast<std::int32_t>(controls_.size() - 1);
+}
+
+const AlsaMixerDevice::LineKey* AlsaMixerDevice::LineOf(const CardMixer& mixer, std::int32_t lineId) const {
+  if (lineId < 0 || static_cast<std::size_t>(lineId) >= lines_.size()) return nullptr;
+  const LineKey& key = lines_[static_cast<std::size_t>(lineId)];
+  return key.card == mixer.card ? &key : nullptr;
+}
+
+const AlsaMixerDevice::ControlKey* AlsaMixerDevice::ControlOf(std::int32_t controlId) const {
+  if (controlId < 0 || static_cast<std::size_t>(controlId) >= controls_.size()) return nullptr;
+  return &controls_[static_cast<std::size_t>(controlId)];
+}
+
+AlsaMixerDevice::CardMixer* AlsaMixerDevice::MixerOf(MixerHandle handle, const ControlKey& key,
+                                                     std::unique_ptr<CardMixer>& other) {
+  CardMixer* m = Find(handle);
+  if (!m || m->card == key.card) return m;
+  other = std::make_unique<CardMixer>();
+  return other->Load(key.card) ? other.get() : nullptr;
 }
 
 int AlsaMixerDevice::CaptureDeviceCount() { return static_cast<int>(Cards().size()); }
@@ -185,6 +175,7 @@ bool AlsaMixerDevice::Open(std::int32_t device, MixerHandle& handle) {
   if (device < 0 || static_cast<std::size_t>(device) >= cards.size()) return false;
   auto mixer = std::make_unique<CardMixer>();
   if (!mixer->Load(cards[static_cast<std::size_t>(device)].control)) return false;
+  mixer->layout = ReadCardLayout(mixer->mixer);
   handle = nextHandle_++;
   if (nextHandle_ < 0) nextHandle_ = 1;
   open_[handle] = std::move(mixer);
@@ -197,12 +188,15 @@ bool AlsaMixerDevice::DestinationLine(MixerHandle handle, std::uint32_t componen
                                       MixerLine& line) {
   const CardMixer* m = Find(handle);
   if (!m) return false;
-  if (componentType == kComponentRecording && (!m->capture.empty() || m->HasMux())) {
-    line = {kRecordingLine, kRecordingLine, static_cast<std::int32_t>(m->capture.size()), "Capture"};
+  const CardLayout& layout = m->layout;
+  if (componentType == kComponentRecording && !layout.sources.empty()) {
+    line = {0, LineIdOf({m->card, LineKind::kRecording, {}, -1}),
+            static_cast<std::int32_t>(layout.sources.size()), "Capture"};
     return true;
   }
-  if (componentType == kComponentPlayback && !m->playback.empty()) {
-    line = {kPlaybackLine, kPlaybackLine, static_cast<std::int32_t>(m->playback.size()), "Playback"};
+  if (componentType == kComponentPlayback && !layout.playback.empty()) {
+    line = {1, LineIdOf({m->card, LineKind::kPlayback, {}, -1}),
+            static_cast<std::int32_t>(layout.playback.size()), "Playback"};
     return true;
   }
   return false;
@@ -211,149 +205,236 @@ bool AlsaMixerDevice::DestinationLine(MixerHandle handle, std::uint32_t componen
 bool AlsaMixerDevice::SourceLine(MixerHandle handle, const MixerLine& destination,
                                  std::int32_t source, MixerLine& line) {
   const CardMixer* m = Find(handle);
-  if (!m || source < 0) return false;
-  const bool recording = destination.lineId == kRecordingLine;
-  if (!recording && destination.lineId != kPlaybackLine) return false;
-  const auto& sources = recording ? m->capture : m->playback;
-  if (static_cast<std::size_t>(source) >= sources.size()) return false;
-  const std::size_t element = sources[static_cast<std::size_t>(source)];
-  line.destination = destination.destination;
-  line.lineId = recording ? CaptureLineOf(element) : PlaybackLineOf(element);
-  line.connections = 0;
-  line.name = ElementName(m->elements[element]);
-  return true;
+  const LineKey* key = m ? LineOf(*m, destination.lineId) : nullptr;
+  if (!key || source < 0) return false;
+  const auto index = static_cast<std::size_t>(source);
+  const CardLayout& layout = m->layout;
+  if (key->kind == LineKind::kRecording && index < layout.sources.size()) {
+    const RecordingSource& s = layout.sources[index];
+    line = {destination.destination, LineIdOf({m->card, LineKind::kRecordingSource, s.element, s.item}), 0,
+            s.name};
+    return true;
+  }
+  if (key->kind == LineKind::kPlayback && index < layout.playback.size()) {
+    const ElementId& e = layout.playback[index];
+    line = {destination.destination, LineIdOf({m->card, LineKind::kPlaybackSource, e, -1}), 0,
+            DisplayName(e)};
+    return true;
+  }
+  return false;
 }
 
-bool AlsaMixerDevice::LineControl(MixerHandle handle, std::int32_t lineId,
-                                  std::uint32_t controlType, MixerControl& control) {
+bool AlsaMixerDevice::LineControl(MixerHandle handle, std::int32_t lineId, std::uint32_t controlType,
+                                  MixerControl& control) {
   const CardMixer* m = Find(handle);
-  if (!m) return false;
-  if (lineId == kRecordingLine && controlType == kControlMux) {
-    if (!m->HasMux()) return false;
-    control.controlId = ControlOf(m->MuxElement(), kSourceList);
-    control.items = m->MuxItems();
-    return control.items > 0;
+  const LineKey* found = m ? LineOf(*m, lineId) : nullptr;
+  if (!found) return false;
+  const LineKey key = *found;  // the tables may grow below
+  const CardLayout& layout = m->layout;
+
+  if (controlType == kControlMux && key.kind == LineKind::kRecording && !layout.sources.empty()) {
+    ControlKey mux{m->card, ControlKind::kSelector, {layout.selector}};
+    if (layout.choice != SourceChoice::kSelector) {
+      mux = {m->card,
+             layout.choice == SourceChoice::kExclusiveSwitches ? ControlKind::kExclusiveSwitches
+                                                               : ControlKind::kSwitchEach,
+             {}};
+      for (const RecordingSource& s : layout.sources) mux.elements.push_back(s.element);
+    }
+    control = {ControlIdOf(mux), static_cast<std::int32_t>(layout.sources.size())};
+    return true;
   }
-  const bool captureSide = controlType == kControlVolume;
-  if (!captureSide && controlType != kControlMute) return false;
-  const std::int64_t element = m->LineElement(lineId, captureSide);
-  if (element < 0 || static_cast<std::size_t>(element) >= m->elements.size()) return false;
-  const auto index = static_cast<std::size_t>(element);
-  const ControlKind kind = captureSide ? kCaptureVolume : kPlaybackMute;
-  const std::int32_t id = ControlOf(index, kind);
-  if (!m->ControlElement(id, kind)) return false;
-  control.controlId = id;
-  control.items = 0;
-  return true;
+  if (controlType == kControlVolume && key.kind == LineKind::kRecordingSource) {
+    const auto s = std::find_if(layout.sources.begin(), layout.sources.end(), [&](const RecordingSource& r) {
+      return r.element == key.element && r.item == key.item;
+    });
+    if (s == layout.sources.end() || !s->volume) return false;
+    control = {ControlIdOf({m->card, ControlKind::kCaptureVolume, {*s->volume}}), 0};
+    return true;
+  }
+  if (controlType == kControlMute && key.kind == LineKind::kPlaybackSource) {
+    snd_mixer_elem_t* e = m->Element(key.element);
+    if (!e || !snd_mixer_selem_has_playback_switch(e)) return false;
+    control = {ControlIdOf({m->card, ControlKind::kPlaybackMute, {key.element}}), 0};
+    return true;
+  }
+  return false;
 }
 
 bool AlsaMixerDevice::ListItems(MixerHandle handle, std::int32_t controlId,
                                 std::vector<MixerListItem>& items) {
   const CardMixer* m = Find(handle);
-  if (!m || !m->ControlElement(controlId, kSourceList)) return false;
-  const auto count = static_cast<std::size_t>(m->MuxItems());
+  const ControlKey* found = ControlOf(controlId);
+  if (!m || !found || found->card != m->card) return false;
+  const ControlKey key = *found;
+  if (key.kind == ControlKind::kSelector) {
+    snd_mixer_elem_t* selector = m->Element(key.elements[0]);
+    if (!selector || !snd_mixer_selem_is_enumerated(selector)) return false;
+    const auto count = static_cast<std::size_t>(std::max(0, snd_mixer_selem_get_enum_items(selector)));
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      items[i] = {};
+      char text[64] = {};
+      if (i >= count ||
+          snd_mixer_selem_get_enum_item_name(selector, static_cast<unsigned>(i), sizeof text, text) < 0) {
+        continue;
+      }
+      const int item = static_cast<int>(i);
+      items[i] = {LineIdOf({m->card, LineKind::kRecordingSource, key.elements[0], item}), text};
+    }
+    return true;
+  }
+  if (key.kind != ControlKind::kExclusiveSwitches && key.kind != ControlKind::kSwitchEach) return false;
   for (std::size_t i = 0; i < items.size(); ++i) {
     items[i] = {};
-    if (i >= count) continue;
-    if (!m->hasSourceList) {
-      const std::size_t element = m->exclusiveSwitches[i];
-      items[i] = {CaptureLineOf(element), ElementName(m->elements[element])};
-      continue;
-    }
-    char text[64] = {};
-    if (snd_mixer_selem_get_enum_item_name(m->elements[m->sourceList], static_cast<unsigned>(i),
-                                           sizeof text, text) < 0) {
-      continue;
-    }
-    items[i].text = text;
-    for (std::size_t element : m->capture) {
-      if (ElementName(m->elements[element]) == items[i].text) {
-        items[i].lineId = CaptureLineOf(element);
+    if (i >= key.elements.size()) continue;
+    const ElementId& e = key.elements[i];
+    items[i] = {LineIdOf({m->card, LineKind::kRecordingSource, e, -1}), DisplayName(e)};
+  }
+  return true;
+}
+
+bool AlsaMixerDevice::Read(MixerHandle handle, std::int32_t controlId, std::span<std::uint32_t> values) {
+  const ControlKey* key = ControlOf(controlId);
+  if (!key) return false;
+  std::unique_ptr<CardMixer> other;
+  CardMixer* m = MixerOf(handle, *key, other);
+  if (!m) return false;
+  ReadBack read;
+  for (const ElementId& id : key->elements) {
+    snd_mixer_elem_t* e = m->Element(id);
+    if (!e) return false;
+    std::vector<long> channels;
+    switch (key->kind) {
+      case ControlKind::kCaptureVolume: {
+        long min = 0, max = 0;
+        if (values.size() != 1 || !ReadChannels(e, ElementPart::kCaptureVolume, channels) ||
+            snd_mixer_selem_get_capture_volume_range(e, &min, &max) < 0) {
+          return false;
+        }
+        // The loudest channel is the level.
+        std::uint32_t level = 0;
+        for (long steps : channels) level = std::max(level, StepsToLevel(steps, min, max));
+        values[0] = level;
+        break;
+      }
+      case ControlKind::kPlaybackMute:
+        if (values.size() != 1 || !ReadChannels(e, ElementPart::kPlaybackSwitch, channels)) return false;
+        values[0] = AllEqual(channels, 0) ? 1 : 0;  // muted when no channel plays
+        break;
+      case ControlKind::kSelector:
+        if (!ReadChannels(e, ElementPart::kEnumItem, channels)) return false;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+          values[i] = AllEqual(channels, static_cast<long>(i)) ? 1 : 0;
+        }
+        break;
+      case ControlKind::kExclusiveSwitches:
+      case ControlKind::kSwitchEach: {
+        const std::size_t item = read.channels.size();
+        // An input with a capture volume only cannot be switched: it reads as off.
+        if (HasPart(e, ElementPart::kCaptureSwitch) && !ReadChannels(e, ElementPart::kCaptureSwitch, channels)) {
+          return false;
+        }
+        if (item < values.size()) values[item] = AllEqual(channels, 1) ? 1 : 0;
         break;
       }
     }
+    read.channels.push_back(std::move(channels));
   }
+  read.reported.assign(values.begin(), values.end());
+  lastRead_[controlId] = std::move(read);
   return true;
+}
+
+bool AlsaMixerDevice::Write(MixerHandle handle, std::int32_t controlId, std::span<const std::uint32_t> values) {
+  const ControlKey* key = ControlOf(controlId);
+  if (!key || values.empty()) return false;
+  std::unique_ptr<CardMixer> other;
+  CardMixer* m = MixerOf(handle, *key, other);
+  if (!m) return false;
+  std::vector<snd_mixer_elem_t*> elements;
+  for (const ElementId& id : key->elements) {
+    snd_mixer_elem_t* e = m->Element(id);
+    if (!e) return false;  // a control that is gone: nothing is written anywhere
+    elements.push_back(e);
+  }
+  // The value last read, written back: every channel as it was.
+  const auto last = lastRead_.find(controlId);
+  const bool asRead = last != lastRead_.end() &&
+                      std::equal(values.begin(), values.end(), last->second.reported.begin(),
+                                 last->second.reported.end()) &&
+                      last->second.channels.size() == elements.size();
+  const std::vector<std::vector<long>>* channels = asRead ? &last->second.channels : nullptr;
+  const auto first = std::find_if(values.begin(), values.end(), [](std::uint32_t v) { return v != 0; });
+  const auto firstSet = static_cast<std::size_t>(first - values.begin());
+
+  switch (key->kind) {
+    case ControlKind::kCaptureVolume: {
+      if (channels) return WriteChannels(elements[0], ElementPart::kCaptureVolume, (*channels)[0]);
+      long min = 0, max = 0;
+      if (snd_mixer_selem_get_capture_volume_range(elements[0], &min, &max) < 0) return false;
+      return WriteAllChannels(elements[0], ElementPart::kCaptureVolume, LevelToSteps(values[0], min, max));
+    }
+    case ControlKind::kPlaybackMute:
+      if (channels) return WriteChannels(elements[0], ElementPart::kPlaybackSwitch, (*channels)[0]);
+      return WriteAllChannels(elements[0], ElementPart::kPlaybackSwitch, values[0] ? 0 : 1);
+    case ControlKind::kSelector:
+      if (channels) return WriteChannels(elements[0], ElementPart::kEnumItem, (*channels)[0]);
+      // A selector always selects one item: the first one set; none set changes nothing.
+      if (firstSet >= values.size() ||
+          firstSet >= static_cast<std::size_t>(std::max(0, snd_mixer_selem_get_enum_items(elements[0])))) {
+        return false;
+      }
+      return WriteAllChannels(elements[0], ElementPart::kEnumItem, static_cast<long>(firstSet));
+    case ControlKind::kExclusiveSwitches:
+      if (channels) {
+        // Channel by channel, the source each one had; the group is read again after each
+        // write, as the write moved the others' switches.
+        for (std::size_t i = 0; i < key->elements.size(); ++i) {
+          snd_mixer_elem_t* e = m->Element(key->elements[i]);
+          if (!e || !WriteChannels(e, ElementPart::kCaptureSwitch, (*channels)[i]) || !m->Reload()) return false;
+        }
+        return true;
+      }
+      if (firstSet >= elements.size()) return false;
+      return WriteAllChannels(elements[firstSet], ElementPart::kCaptureSwitch, 1);
+    case ControlKind::kSwitchEach: {
+      bool written = true;
+      for (std::size_t i = 0; i < elements.size() && i < values.size(); ++i) {
+        if (!HasPart(elements[i], ElementPart::kCaptureSwitch)) continue;
+        written = (channels ? WriteChannels(elements[i], ElementPart::kCaptureSwitch, (*channels)[i])
+                            : WriteAllChannels(elements[i], ElementPart::kCaptureSwitch, values[i])) &&
+                  written;
+      }
+      return written;
+    }
+  }
+  return false;
 }
 
 bool AlsaMixerDevice::GetValue(MixerHandle handle, std::int32_t controlId, std::uint32_t& value) {
-  const CardMixer* m = Find(handle);
-  if (!m) return false;
-  if (snd_mixer_elem_t* e = m->ControlElement(controlId, kCaptureVolume)) {
-    long min = 0, max = 0, steps = 0;
-    if (snd_mixer_selem_get_capture_volume_range(e, &min, &max) < 0 ||
-        snd_mixer_selem_get_capture_volume(e, SND_MIXER_SCHN_FRONT_LEFT, &steps) < 0) {
-      return false;
-    }
-    value = StepsToLevel(steps, min, max);
-    return true;
-  }
-  if (snd_mixer_elem_t* e = m->ControlElement(controlId, kPlaybackMute)) {
-    int on = 0;
-    if (snd_mixer_selem_get_playback_switch(e, SND_MIXER_SCHN_FRONT_LEFT, &on) < 0) return false;
-    value = on ? 0 : 1;
-    return true;
-  }
-  return false;
+  const ControlKey* key = ControlOf(controlId);
+  if (!key || (key->kind != ControlKind::kCaptureVolume && key->kind != ControlKind::kPlaybackMute)) return false;
+  return Read(handle, controlId, std::span<std::uint32_t>(&value, 1));
 }
 
 bool AlsaMixerDevice::SetValue(MixerHandle handle, std::int32_t controlId, std::uint32_t value) {
-  const CardMixer* m = Find(handle);
-  if (!m) return false;
-  if (snd_mixer_elem_t* e = m->ControlElement(controlId, kCaptureVolume)) {
-    long min = 0, max = 0;
-    if (snd_mixer_selem_get_capture_volume_range(e, &min, &max) < 0) return false;
-    return snd_mixer_selem_set_capture_volume_all(e, LevelToSteps(value, min, max)) >= 0;
-  }
-  if (snd_mixer_elem_t* e = m->ControlElement(controlId, kPlaybackMute)) {
-    return snd_mixer_selem_set_playback_switch_all(e, value ? 0 : 1) >= 0;
-  }
-  return false;
+  const ControlKey* key = ControlOf(controlId);
+  if (!key || (key->kind != ControlKind::kCaptureVolume && key->kind != ControlKind::kPlaybackMute)) return false;
+  return Write(handle, controlId, std::span<const std::uint32_t>(&value, 1));
 }
 
-bool AlsaMixerDevice::GetItems(MixerHandle handle, std::int32_t controlId,
-                               std::span<std::uint32_t> items) {
-  const CardMixer* m = Find(handle);
-  snd_mixer_elem_t* list = m ? m->ControlElement(controlId, kSourceList) : nullptr;
-  if (!list) return false;
+bool AlsaMixerDevice::GetItems(MixerHandle handle, std::int32_t controlId, std::span<std::uint32_t> items) {
+  const ControlKey* key = ControlOf(controlId);
+  if (!key || key->kind == ControlKind::kCaptureVolume || key->kind == ControlKind::kPlaybackMute) return false;
   std::fill(items.begin(), items.end(), 0);
-  if (!m->hasSourceList) {
-    for (std::size_t i = 0; i < items.size() && i < m->exclusiveSwitches.size(); ++i) {
-      int on = 0;
-      snd_mixer_elem_t* e = m->elements[m->exclusiveSwitches[i]];
-      if (snd_mixer_selem_get_capture_switch(e, SND_MIXER_SCHN_FRONT_LEFT, &on) < 0) return false;
-      items[i] = on ? 1 : 0;
-    }
-    return true;
-  }
-  unsigned selected = 0;
-  if (snd_mixer_selem_get_enum_item(list, SND_MIXER_SCHN_FRONT_LEFT, &selected) < 0) return false;
-  if (selected < items.size()) items[selected] = 1;
-  return true;
+  return Read(handle, controlId, items);
 }
 
 bool AlsaMixerDevice::SetItems(MixerHandle handle, std::int32_t controlId,
                                std::span<const std::uint32_t> items) {
-  const CardMixer* m = Find(handle);
-  snd_mixer_elem_t* list = m ? m->ControlElement(controlId, kSourceList) : nullptr;
-  if (!list) return false;
-  const auto count = static_cast<std::size_t>(m->MuxItems());
-  // A multiplexer always selects one item: the first one set wins, none set changes nothing.
-  const auto first = std::find_if(items.begin(), items.end(), [](std::uint32_t v) { return v != 0; });
-  const auto item = static_cast<std::size_t>(first - items.begin());
-  if (item >= count) return false;
-  if (!m->hasSourceList) {
-    return snd_mixer_selem_set_capture_switch_all(m->elements[m->exclusiveSwitches[item]], 1) >= 0;
-  }
-  const auto index = static_cast<unsigned>(item);
-  if (snd_mixer_selem_set_enum_item(list, SND_MIXER_SCHN_FRONT_LEFT, index) < 0) return false;
-  for (int channel = SND_MIXER_SCHN_FRONT_LEFT + 1; channel <= SND_MIXER_SCHN_LAST; ++channel) {
-    if (snd_mixer_selem_set_enum_item(list, static_cast<snd_mixer_selem_channel_id_t>(channel),
-                                      index) < 0) {
-      break;
-    }
-  }
-  return true;
+  const ControlKey* key = ControlOf(controlId);
+  if (!key || key->kind == ControlKind::kCaptureVolume || key->kind == ControlKind::kPlaybackMute) return false;
+  return Write(handle, controlId, items);
 }
 
 }  // namespace corvane

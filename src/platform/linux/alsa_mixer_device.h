@@ -1,16 +1,21 @@
 #pragma once
-// The sound cards' mixers through ALSA's simple mixer, card by card ("hw:N"), with no
-// sound server in between.
+// The sound cards' mixers through ALSA's simple mixer, card by card, with no sound server
+// in between (a sound server follows the card's controls).
 //
-// Capture devices are the cards that can record, in card order. On a card's mixer the
-// recording destination's source lines are its capture elements. Its multiplexer is
-// the enumerated capture element ("Input Source"), whose items stand for the source
-// lines of the same name, or else the exclusive capture switches that ALSA makes of a
-// "Capture Source" selector, one item per source. A card with neither has no
-// multiplexer. A source's volume is its capture volume scaled to 0 … 65535. The
-// playback destination's source lines are the playback elements; a line's mute is its
-// playback switch, inverted. Line and control ids are small numbers derived from the
-// element order, the same at every open.
+// Capture devices are the cards that can record, in card order. The recording
+// destination's source lines are the card's recording sources (alsa_card_layout.h): the
+// items of its recording selector, or its elements with exclusive capture switches, or
+// its inputs with a capture switch or volume of their own, or its single capture element.
+// The multiplexer is what chooses among them: the selector, the exclusive switches, or
+// the inputs' own capture switches (the chosen one on, the others off), one item per
+// source. A source's volume is its own capture volume, else the "Capture" volume that
+// records it, scaled to 0 … 65535. The playback destination's source lines are the
+// playback elements; a line's mute is its playback switch, inverted.
+//
+// Line and control ids name a card by its id string and an element by its name and
+// index, so they stay valid while elements turn inactive and cards come and go; a
+// control that cannot be found is not written. Values are read and written on every
+// channel: writing back the value last read gives back the channels as they were read.
 
 #include <map>
 #include <memory>
@@ -56,14 +61,31 @@ class AlsaMixerDevice : public MixerDevice {
 
  private:
   struct CardMixer;
+  struct LineKey;
+  struct ControlKey;
+  struct ReadBack;
+
   CardMixer* Find(MixerHandle handle);
   std::vector<Card> Cards() const;
+  std::int32_t LineIdOf(const LineKey& key);
+  std::int32_t ControlIdOf(const ControlKey& key);
+  const LineKey* LineOf(const CardMixer& mixer, std::int32_t lineId) const;
+  const ControlKey* ControlOf(std::int32_t controlId) const;
+  // The card mixer that holds a control: the handle's, or the control's own card opened
+  // into `other`. Nullptr when that card cannot be opened.
+  CardMixer* MixerOf(MixerHandle handle, const ControlKey& key, std::unique_ptr<CardMixer>& other);
+  bool Read(MixerHandle handle, std::int32_t controlId, std::span<std::uint32_t> values);
+  bool Write(MixerHandle handle, std::int32_t controlId, std::span<const std::uint32_t> values);
 
   std::vector<Card> fixedCards_;
   bool useFixedCards_ = false;
 
   std::map<MixerHandle, std::unique_ptr<CardMixer>> open_;
   MixerHandle nextHandle_ = 1;
+  // Ids are positions in these tables, kept for the device's life.
+  std::vector<LineKey> lines_;
+  std::vector<ControlKey> controls_;
+  std::map<std::int32_t, ReadBack> lastRead_;  // by control id
 };
 
 }  // namespace corvane
