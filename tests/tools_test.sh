@@ -63,6 +63,24 @@ expect_error "does not go with --capture" "--raw with --capture" --capture --raw
 expect_error "--seconds goes with --capture only" "--seconds on a file" --seconds 2 "$work/a.wav"
 expect_error "--seconds takes a number of seconds above 0, at most 2000000 (got '0')" "--seconds 0" --capture --seconds 0
 expect_error "at most 2000000 (got '3e6')" "--seconds too long for a timer" --capture --seconds 3e6
+# The Input page's mixer: bad choices are named before anything is touched. The real mixers
+# are tried in the VM (tests/system/system_sound_cards_test.cpp).
+expect_error "there is no recording device 99; " "a device that does not exist" --capture --device 99 --port Mic
+expect_error "--volume takes a level from 0 to 65535 (got '65536')" "volume too high" --capture --device 0 --port 0 --volume 65536
+expect_error "--device takes a device number from --list-ports (got '-1')" "negative device" --capture --device -1 --port 0
+expect_error "--device and --port go together" "device without port" --capture --device 0
+expect_error "--device, --port and --volume go with --capture only" "port of a file" --device 0 --port 0 "$work/a.wav"
+expect_error "--volume goes with --device and --port" "volume alone" --capture --volume 100
+expect_error "--list-ports goes with --json only" "list with a file" --list-ports "$work/a.wav"
+"$decode" --list-ports --json >"$work/ports.json" || fail "--list-ports --json: exit status"
+if grep -v '^{"device": [0-9]*, "name": ".*", "ports": \[.*\]}$' "$work/ports.json"; then
+  fail "--list-ports --json: a line that is no device object"
+fi
+if ! grep -q '^ *[0-9]' /proc/asound/cards 2>/dev/null; then
+  "$decode" --list-ports >"$work/ports.txt" || fail "--list-ports: exit status"
+  expect_line "$work/ports.txt" '^no recording devices$' "--list-ports without sound cards"
+  [ ! -s "$work/ports.json" ] || fail "--list-ports --json without sound cards: not empty"
+fi
 # Mono 44100 Hz: patch the rate (bytes 24-27) of a valid header.
 { head -c 24 "$work/a.wav"; printf '\104\254\000\000'; tail -c +29 "$work/a.wav"; } >"$work/cd.wav"
 expect_error "not 16-bit mono 48000 Hz PCM: it is 16-bit mono 44100 Hz PCM" "wrong rate" "$work/cd.wav"

@@ -39,6 +39,16 @@ bool ParseSeconds(const std::string& text, double& seconds) {
   return true;
 }
 
+// A whole number in [0, max].
+bool ParseNumber(const std::string& text, std::int32_t max, std::int32_t& number) {
+  std::int32_t value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return false;
+  if (value < 0 || value > max) return false;
+  number = value;
+  return true;
+}
+
 }  // namespace
 
 bool ParseDecodeOptions(int argc, const char* const* argv, DecodeOptions& options, std::string& error,
@@ -87,6 +97,26 @@ bool ParseDecodeOptions(int argc, const char* const* argv, DecodeOptions& option
         error = "--seconds takes a number of seconds above 0, at most 2000000 (got '" + v + "')";
         return false;
       }
+    } else if (arg == "--list-ports") {
+      options.listPorts = true;
+    } else if (arg == "--device") {
+      if (!value(v)) return false;
+      if (!ParseNumber(v, 1 << 30, options.device)) {
+        error = "--device takes a device number from --list-ports (got '" + v + "')";
+        return false;
+      }
+    } else if (arg == "--port") {
+      if (!value(options.port)) return false;
+      if (options.port.empty()) {
+        error = "--port takes a port number or name from --list-ports";
+        return false;
+      }
+    } else if (arg == "--volume") {
+      if (!value(v)) return false;
+      if (!ParseNumber(v, 65535, options.volume)) {
+        error = "--volume takes a level from 0 to 65535 (got '" + v + "')";
+        return false;
+      }
     } else if (arg.size() > 1 && arg[0] == '-') {
       error = "unknown option '" + arg + "'";
       return false;
@@ -97,6 +127,26 @@ bool ParseDecodeOptions(int argc, const char* const* argv, DecodeOptions& option
       options.path = arg;
       havePath = true;
     }
+  }
+  const bool chooses = options.device >= 0 || !options.port.empty() || options.volume >= 0;
+  if (options.listPorts) {
+    if (havePath || options.capture || chooses || options.raw || options.joystick) {
+      error = "--list-ports goes with --json only";
+      return false;
+    }
+    return true;
+  }
+  if (chooses && !options.capture) {
+    error = "--device, --port and --volume go with --capture only";
+    return false;
+  }
+  if ((options.device >= 0) != !options.port.empty()) {
+    error = "--device and --port go together: the port of a device";
+    return false;
+  }
+  if (options.volume >= 0 && options.device < 0) {
+    error = "--volume goes with --device and --port";
+    return false;
   }
   if (options.capture) {
     if (havePath) {

@@ -17,12 +17,18 @@ struct DecodeOptions {
   bool capture = false;   // record the default recording device instead of reading a file
   bool wait = false;      // with capture: keep trying while there is no recording device
   double seconds = 0;     // with capture: stop after this many seconds; 0 = at a signal only
+  bool listPorts = false;  // list the recording devices and their ports, then end
+  std::int32_t device = -1;  // with capture: the device whose mixer chooses the source; -1 = none
+  std::string port;          // with device: a port index or name
+  std::int32_t volume = -1;  // with device: the source's level 0 … 65535; -1 = as the mixer has it
   std::string path;   // "-" = standard input
 };
 
 inline constexpr const char* kDecodeUsage =
     "usage: corvane-decode [--mode pcm1024|spcm] [--map B0,...,B9] [--json] [--joystick] [--raw] FILE\n"
-    "       corvane-decode --capture [--wait] [--seconds N] [--mode ...] [--map ...] [--json] [--joystick]\n"
+    "       corvane-decode --capture [--device N --port P [--volume V]] [--wait] [--seconds N]\n"
+    "                      [--mode ...] [--map ...] [--json] [--joystick]\n"
+    "       corvane-decode --list-ports [--json]\n"
     "  FILE      16-bit mono 48000 Hz PCM WAV, or headerless s16le with --raw; - reads standard input\n"
     "  --mode    decoder: pcm1024 (default) or spcm\n"
     "  --map     channel map: axes 1-6 and buttons 1-2 (channel index 0-7), then the two\n"
@@ -36,6 +42,12 @@ inline constexpr const char* kDecodeUsage =
     "  --wait    with --capture: while there is no recording device, try again every 1.5 s;\n"
     "            without --wait a missing device ends the program with status 1\n"
     "  --seconds N  with --capture: stop after N seconds\n"
+    "  --device N --port P  with --capture: before recording, make port P (an index or a name)\n"
+    "            of recording device N the recorded source, as the Input page does: its level,\n"
+    "            its playback namesake muted; at the end the mixer gets its values back\n"
+    "  --volume V  with --device: the source's level, 0-65535 (default: as the mixer has it)\n"
+    "  --list-ports  list the recording devices and their ports (with --json: one object\n"
+    "            per device)\n"
     "SIGINT or SIGTERM ends decoding in order: the summary is printed, the joystick removed,\n"
     "and the status is 0. CORVANE_UINPUT_PATH, for testing, replaces /dev/uinput.\n";
 

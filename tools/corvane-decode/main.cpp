@@ -9,15 +9,18 @@
 #include <vector>
 
 #include "audio/capture.h"
+#include "audio/mixer.h"
 #include "corvane-decode/buffer_handler.h"
 #include "corvane-decode/capture_run.h"
 #include "corvane-decode/decode_options.h"
 #include "corvane-decode/input_file.h"
 #include "corvane-decode/joystick_output.h"
 #include "corvane-decode/report_sink.h"
+#include "corvane-decode/source_choice.h"
 #include "platform/linux/stop_signals.h"
 #include "corvane-decode/stream_audio_device.h"
 #include "decode/signal_path.h"
+#include "platform/linux/alsa_mixer_device.h"
 #include "platform/linux/uinput_access.h"
 #include "platform/linux/uinput_bus.h"
 
@@ -58,6 +61,11 @@ int main(int argc, char** argv) {
     std::fputs(kDecodeUsage, stdout);
     return 0;
   }
+  AlsaMixerDevice mixer;
+  if (options.listPorts) {
+    PrintPorts(mixer, options.json, stdout);
+    return 0;
+  }
   const std::string name = options.capture ? "" : options.path == "-" ? "standard input" : options.path;
 
   InputFile input;
@@ -84,8 +92,14 @@ int main(int argc, char** argv) {
   receiver->Mode = options.mode;
   auto path = std::make_unique<SignalPath>();
   DecodeSummary summary;
+  if (options.device >= 0 && !ChooseSource(mixer, *receiver, options, error)) {
+    joystick.OnEnd(summary);
+    return Fail("", error);
+  }
   if (options.capture) {
-    if (!RunCapture(options, *receiver, *path, sinks, summary, error)) {
+    const bool captured = RunCapture(options, *receiver, *path, sinks, summary, error);
+    RestoreMixer(*receiver, mixer);  // without a chosen source, nothing was saved to give back
+    if (!captured) {
       joystick.OnEnd(summary);
       return Fail("", error);
     }
