@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <vector>
 
 namespace corvane {
@@ -35,12 +36,56 @@ class QuietAlsa {
   bool quiet_;
 };
 
-constexpr unsigned kLatencyMicroseconds = 100000;  // ALSA's buffer: about five capture buffers
+// ALSA wakes the reader once per period: periods shorter than a capture buffer let a
+// filled buffer be announced within a period of its last sample (5 ms), not up to a
+// whole period of ALSA's later. Its own buffer stays generous, for a busy event loop.
+constexpr snd_pcm_uframes_t kMaxPeriodFrames = 1000;
+constexpr unsigned kBufferMicroseconds = 200000;
+
+// 16-bit interleaved capture at the format's rate and channels, in short periods.
+int SetParams(snd_pcm_t* pcm, const WaveFormat& format, snd_pcm_uframes_t periodFrames) {
+  snd_pcm_hw_params_t* hw = nullptr;
+  snd_pcm_hw_params_alloca(&hw);
+  int err = snd_pcm_hw_params_any(pcm, hw);
+  if (err >= 0) err = snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED);
+  if (err >= 0) err = snd_pcm_hw_params_set_format(pcm, hw, SND_PCM_FORMAT_S16_LE);
+  if (err >= 0) err = snd_pcm_hw_params_set_channels(pcm, hw, format.channels);
+  if (err >= 0) err = snd_pcm_hw_params_set_rate_resample(pcm, hw, 1);
+  if (err >= 0) err = snd_pcm_hw_params_set_rate(pcm, hw, format.samplesPerSec, 0);
+  if (err < 0) return err;
+  // A device whose periods cannot be that short gets its shortest.
+  snd_pcm_uframes_t longest = std::max(periodFrames, kMaxPeriodFrames);
+  int dir = 0;
+  snd_pcm_hw_params_set_period_size_max(pcm, hw, &longest, &dir);
+  snd_pcm_uframes_t period = periodFrames;
+  dir = 0;
+  snd_pcm_hw_params_set_period_size_near(pcm, hw, &period, &dir);
+  unsigned bufferTime = kBufferMicroseconds;
+  dir = 0;
+  snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &bufferTime, &dir);
+  err = snd_pcm_hw_params(pcm, hw);
+  if (err < 0) return err;
+
+  snd_pcm_sw_params_t* sw = nullptr;
+  snd_pcm_sw_params_alloca(&sw);
+  err = snd_pcm_sw_params_current(pcm, sw);
+  snd_pcm_uframes_t buffer = 0, granted = period;
+  if (err >= 0) err = snd_pcm_get_params(pcm, &buffer, &granted);
+  if (err >= 0) err = snd_pcm_sw_params_set_avail_min(pcm, sw, granted);
+  // Timestamps of the hardware position, for measuring how late buffers are announced.
+  if (err >= 0) err = snd_pcm_sw_params_set_tstamp_mode(pcm, sw, SND_PCM_TSTAMP_ENABLE);
+  if (err >= 0) err = snd_pcm_sw_params_set_tstamp_type(pcm, sw, SND_PCM_TSTAMP_TYPE_MONOTONIC);
+  if (err >= 0) err = snd_pcm_sw_params(pcm, sw);
+  return err;
+}
 
 }  // namespace
 
 struct AlsaAudioDevice::Session {
   std::string pcmName;
+  snd_pcm_uframes_t periodFrames = AlsaAudioDevice::kPeriodFrames;
+  snd_pcm_status_t* status = nullptr;  // set while delays are measured
+  std::chrono::microseconds lastDelay{-1};
   QObject context;  // owns the notifiers, the timer and the posted announcements
   QTimer reopenTimer{&context};
 
@@ -74,8 +119,7 @@ struct AlsaAudioDevice::Session {
       Fail("Cannot open the recording device", err);
       return false;
     }
-    err = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED,
-                             format.channels, format.samplesPerSec, 1, kLatencyMicroseconds);
+    err = SetParams(pcm, format, periodFrames);
     const int count = err < 0 ? 0 : snd_pcm_poll_descriptors_count(pcm);
     if (err < 0 || count <= 0) {
       Fail("The recording device refuses 16-bit mono at 48000 Hz:", err < 0 ? err : -EINVAL);
@@ -197,11 +241,31 @@ struct AlsaAudioDevice::Session {
         if (header->bufferLength - header->bytesRecorded >= frameBytes) continue;
       }
       queue.erase(queue.begin());
+      if (status) MeasureDelay();
       listener->OnWaveInData(header);
       // The listener may have stopped or closed the capture.
       if (session != closes || !pcm || !started) return;
     }
     UpdateWatch();
+  }
+
+  // The last sample read was recorded `avail` frames before the hardware position that
+  // ALSA timestamped; the announcement follows now.
+  void MeasureDelay() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    if (snd_pcm_status(pcm, status) < 0) {
+      lastDelay = std::chrono::microseconds(-1);
+      return;
+    }
+    snd_htimestamp_t stamp{};
+    snd_pcm_status_get_htstamp(status, &stamp);
+    const auto nanoseconds = [](const timespec& t) {
+      return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+    };
+    const std::int64_t later = static_cast<std::int64_t>(snd_pcm_status_get_avail(status)) * 1000000000 /
+                               static_cast<std::int64_t>(format.samplesPerSec);
+    lastDelay = std::chrono::microseconds((nanoseconds(now) - nanoseconds(stamp) + later) / 1000);
   }
 
   void HandBack() {
@@ -220,9 +284,11 @@ struct AlsaAudioDevice::Session {
   }
 };
 
-AlsaAudioDevice::AlsaAudioDevice(std::string pcmName, std::chrono::milliseconds retryInterval)
+AlsaAudioDevice::AlsaAudioDevice(std::string pcmName, std::chrono::milliseconds retryInterval,
+                                 unsigned long periodFrames)
     : session_(std::make_unique<Session>()) {
   session_->pcmName = std::move(pcmName);
+  session_->periodFrames = periodFrames;
   session_->reopenTimer.setInterval(retryInterval);
   QObject::connect(&session_->reopenTimer, &QTimer::timeout, &session_->context,
                    [s = session_.get()] { s->Reopen(); });
@@ -233,6 +299,7 @@ AlsaAudioDevice::~AlsaAudioDevice() {
   Session& s = *session_;
   s.Halt();
   s.ClosePcm();
+  if (s.status) snd_pcm_status_free(s.status);
 }
 
 bool AlsaAudioDevice::Open(WaveInHandle* handle, const WaveFormat& format, WaveInListener* listener) {
@@ -312,5 +379,19 @@ bool AlsaAudioDevice::Close(WaveInHandle handle) {
 }
 
 std::string AlsaAudioDevice::LastError() const { return session_->lastError; }
+
+void AlsaAudioDevice::MeasureDelays() {
+  if (!session_->status && snd_pcm_status_malloc(&session_->status) < 0) session_->status = nullptr;
+}
+
+std::chrono::microseconds AlsaAudioDevice::LastDelay() const { return session_->lastDelay; }
+
+bool AlsaAudioDevice::Granted(unsigned long& periodFrames, unsigned long& bufferFrames) const {
+  snd_pcm_uframes_t buffer = 0, period = 0;
+  if (!session_->pcm || snd_pcm_get_params(session_->pcm, &buffer, &period) < 0) return false;
+  periodFrames = period;
+  bufferFrames = buffer;
+  return true;
+}
 
 }  // namespace corvane

@@ -15,8 +15,12 @@ class AlsaAudioDevice : public AudioDevice {
   // Needs a running Qt event loop in the creating thread. While input runs without a
   // device (it failed to open, or went away), the device is opened again every
   // `retryInterval`, so capture resumes by itself when the card comes back.
+  // ALSA is asked for periods of `periodFrames` (at most 1000, so that every buffer is
+  // announced soon after it is full).
+  static constexpr unsigned long kPeriodFrames = 240;
   explicit AlsaAudioDevice(std::string pcmName = "default",
-                           std::chrono::milliseconds retryInterval = std::chrono::milliseconds(1500));
+                           std::chrono::milliseconds retryInterval = std::chrono::milliseconds(1500),
+                           unsigned long periodFrames = kPeriodFrames);
   ~AlsaAudioDevice() override;
   AlsaAudioDevice(const AlsaAudioDevice&) = delete;
   AlsaAudioDevice& operator=(const AlsaAudioDevice&) = delete;
@@ -37,6 +41,14 @@ class AlsaAudioDevice : public AudioDevice {
 
   // Why the device could not be opened or was lost, for the user; empty while capture works.
   std::string LastError() const;
+
+  // For measurements: from now on each announcement first takes ALSA's status, and
+  // LastDelay() tells, during OnWaveInData, how long before the announcement the
+  // buffer's last sample was recorded (-1 when ALSA could not say).
+  void MeasureDelays();
+  std::chrono::microseconds LastDelay() const;
+  // The period and buffer sizes ALSA granted, in frames; false while no device is open.
+  bool Granted(unsigned long& periodFrames, unsigned long& bufferFrames) const;
 
  private:
   struct Session;

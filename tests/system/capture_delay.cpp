@@ -1,0 +1,76 @@
+// Measures how long after its last sample was recorded each capture buffer is announced,
+// from ALSA's status timestamps, while the program's capture path records the default
+// device. A measurement to run by hand in the VM on a card that records in real time:
+//   tests/system/run-in-vm -q -audiodev -q none,id=snd0 -q -device -q AC97,audiodev=snd0
+//     -m snd-intel8x0 -- build/tests/system/corvane_capture_delay [SECONDS [PERIOD_FRAMES]]
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "audio/capture.h"
+#include "decode/signal_path.h"
+#include "platform/linux/alsa_audio_device.h"
+
+namespace {
+
+using namespace corvane;
+
+struct DelayRecorder : WaveInListener {
+  TInputControl* receiver = nullptr;
+  AlsaAudioDevice* device = nullptr;
+  SignalPath path;
+  std::vector<double> milliseconds;
+  void OnWaveInData(WaveHeader* header) override {
+    const auto delay = device->LastDelay().count();
+    if (receiver->Running && header->bytesRecorded == header->bufferLength && delay >= 0) {
+      milliseconds.push_back(static_cast<double>(delay) / 1000.0);
+    }
+    ProcessBuffer(*receiver, *device, path, header);
+  }
+};
+
+double Percentile(const std::vector<double>& sorted, double p) {
+  const auto index = static_cast<std::size_t>(p * static_cast<double>(sorted.size() - 1) + 0.5);
+  return sorted[index];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
+  const unsigned long period = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : AlsaAudioDevice::kPeriodFrames;
+  QCoreApplication app(argc, argv);
+  AlsaAudioDevice device("default", std::chrono::milliseconds(1500), period);
+  device.MeasureDelays();
+  auto receiver = CreateInputControl();
+  DelayRecorder recorder;
+  recorder.receiver = receiver.get();
+  recorder.device = &device;
+  StartInput(*receiver, device, &recorder);
+  if (!device.LastError().empty()) {
+    std::fprintf(stderr, "%s\n", device.LastError().c_str());
+    return 1;
+  }
+  unsigned long grantedPeriod = 0, grantedBuffer = 0;
+  device.Granted(grantedPeriod, grantedBuffer);
+  QTimer::singleShot(seconds * 1000, &app, [&] { app.quit(); });
+  app.exec();
+  StopInput(*receiver, device);
+  ReleasePendingBuffers(*receiver);
+
+  std::vector<double> delays = recorder.milliseconds;
+  if (delays.empty()) {
+    std::fprintf(stderr, "no buffer was measured\n");
+    return 1;
+  }
+  std::sort(delays.begin(), delays.end());
+  std::printf("period %lu frames, buffer %lu frames asked %lu; %zu buffers in %d s: delay p50 %.2f ms, "
+              "p95 %.2f ms, max %.2f ms\n",
+              grantedPeriod, grantedBuffer, period, delays.size(), seconds, Percentile(delays, 0.5),
+              Percentile(delays, 0.95), delays.back());
+  return 0;
+}
