@@ -110,6 +110,16 @@ std::vector<FakeCardControl> SwitchEach() {
   };
 }
 
+// The same with Mic, the one to be chosen, already on and Line half on.
+std::vector<FakeCardControl> SwitchEachChosenOn() {
+  std::vector<FakeCardControl> controls = SwitchEach();
+  for (FakeCardControl& c : controls) {
+    if (c.name == "Line Capture Switch") c.values = {1, 0};
+    if (c.name == "Mic Capture Switch") c.values = {1, 1};
+  }
+  return controls;
+}
+
 struct Layout {
   const char* what;
   std::vector<FakeCardControl> (*controls)();
@@ -135,6 +145,9 @@ TEST(AlsaMixer, SelectsEachLayoutsSourceAndGivesEveryChannelBack) {
       {"switch each", SwitchEach, {"Line", "Mic"}, 1, 25368,
        {{{"Mic Capture Volume", 0}, {31, 31}}, {{"Mic Capture Switch", 0}, {1, 1}},
         {{"Line Capture Switch", 0}, {0, 0}}, {{"Mic Playback Switch", 0}, {0}}}},
+      {"switch each, the chosen one on", SwitchEachChosenOn, {"Line", "Mic"}, 1, 25368,
+       {{{"Mic Capture Volume", 0}, {31, 31}}, {{"Line Capture Switch", 0}, {0, 0}},
+        {{"Mic Playback Switch", 0}, {0}}}},
   };
   for (const Layout& layout : layouts) {
     SCOPED_TRACE(layout.what);

@@ -1,13 +1,26 @@
 #include "card_controls.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace corvane::systest {
 namespace {
 
-void SetMixerId(snd_ctl_elem_id_t* id, const std::string& name) {
+// "Name", or "Name,1" for index 1.
+std::pair<std::string, unsigned> NameAndIndex(const std::string& key) {
+  const std::size_t comma = key.rfind(',');
+  if (comma == std::string::npos || comma + 1 == key.size() ||
+      key.find_first_not_of("0123456789", comma + 1) != std::string::npos) {
+    return {key, 0};
+  }
+  return {key.substr(0, comma), static_cast<unsigned>(std::stoul(key.substr(comma + 1)))};
+}
+
+void SetMixerId(snd_ctl_elem_id_t* id, const std::string& key) {
+  const auto [name, index] = NameAndIndex(key);
   snd_ctl_elem_id_set_interface(id, SND_CTL_ELEM_IFACE_MIXER);
   snd_ctl_elem_id_set_name(id, name.c_str());
+  snd_ctl_elem_id_set_index(id, index);
 }
 
 }  // namespace
@@ -23,15 +36,20 @@ void CardControls::Check(int result, const std::string& what) const {
 }
 
 std::vector<long> CardControls::Values(const std::string& name) {
+  snd_ctl_elem_id_t* id = nullptr;
+  snd_ctl_elem_id_alloca(&id);
+  SetMixerId(id, name);
+  return Values(id, name);
+}
+
+std::vector<long> CardControls::Values(snd_ctl_elem_id_t* id, const std::string& name) {
   snd_ctl_elem_info_t* info = nullptr;
   snd_ctl_elem_value_t* value = nullptr;
   snd_ctl_elem_info_alloca(&info);
   snd_ctl_elem_value_alloca(&value);
-  snd_ctl_elem_info_set_interface(info, SND_CTL_ELEM_IFACE_MIXER);
-  snd_ctl_elem_info_set_name(info, name.c_str());
+  snd_ctl_elem_info_set_id(info, id);
   Check(snd_ctl_elem_info(ctl_, info), "read the description of '" + name + "'");
-  snd_ctl_elem_value_set_interface(value, SND_CTL_ELEM_IFACE_MIXER);
-  snd_ctl_elem_value_set_name(value, name.c_str());
+  snd_ctl_elem_value_set_id(value, id);
   Check(snd_ctl_elem_read(ctl_, value), "read '" + name + "'");
   std::vector<long> values;
   for (unsigned i = 0; i < snd_ctl_elem_info_get_count(info); ++i) {
@@ -56,8 +74,13 @@ std::map<std::string, std::vector<long>> CardControls::Snapshot() {
   if (listed >= 0) {
     for (unsigned i = 0; i < snd_ctl_elem_list_get_used(list); ++i) {
       if (snd_ctl_elem_list_get_interface(list, i) != SND_CTL_ELEM_IFACE_MIXER) continue;
-      const std::string name = snd_ctl_elem_list_get_name(list, i);
-      snapshot[name] = Values(name);
+      const unsigned index = snd_ctl_elem_list_get_index(list, i);
+      std::string name = snd_ctl_elem_list_get_name(list, i);
+      if (index > 0) name += "," + std::to_string(index);
+      snd_ctl_elem_id_t* id = nullptr;
+      snd_ctl_elem_id_alloca(&id);
+      snd_ctl_elem_list_get_id(list, i, id);
+      snapshot[name] = Values(id, name);
     }
   }
   snd_ctl_elem_list_free_space(list);
@@ -70,11 +93,12 @@ void CardControls::Write(const std::string& name, const std::vector<long>& value
   snd_ctl_elem_value_t* value = nullptr;
   snd_ctl_elem_info_alloca(&info);
   snd_ctl_elem_value_alloca(&value);
-  snd_ctl_elem_info_set_interface(info, SND_CTL_ELEM_IFACE_MIXER);
-  snd_ctl_elem_info_set_name(info, name.c_str());
+  snd_ctl_elem_id_t* id = nullptr;
+  snd_ctl_elem_id_alloca(&id);
+  SetMixerId(id, name);
+  snd_ctl_elem_info_set_id(info, id);
   Check(snd_ctl_elem_info(ctl_, info), "read the description of '" + name + "'");
-  snd_ctl_elem_value_set_interface(value, SND_CTL_ELEM_IFACE_MIXER);
-  snd_ctl_elem_value_set_name(value, name.c_str());
+  snd_ctl_elem_value_set_id(value, id);
   for (unsigned i = 0; i < values.size(); ++i) {
     switch (snd_ctl_elem_info_get_type(info)) {
       case SND_CTL_ELEM_TYPE_BOOLEAN: snd_ctl_elem_value_set_boolean(value, i, values[i]); break;

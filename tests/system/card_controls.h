@@ -17,7 +17,7 @@ class CardControls {
   CardControls(const CardControls&) = delete;
   CardControls& operator=(const CardControls&) = delete;
 
-  // Every mixer control by name, with all its values (booleans as 0/1, enumerations as
+  // Every mixer control by name ("Name,1" for index 1, as names are given below too), with all its values (booleans as 0/1, enumerations as
   // the item index).
   std::map<std::string, std::vector<long>> Snapshot();
   std::vector<long> Values(const std::string& name);
@@ -31,6 +31,7 @@ class CardControls {
 
  private:
   void Check(int result, const std::string& what) const;
+  std::vector<long> Values(snd_ctl_elem_id_t* id, const std::string& name);
   void Unlock(snd_ctl_elem_id_t* id, const std::string& name);
 
   std::string name_;

@@ -53,23 +53,34 @@ class DummyCardMixer : public ::testing::Test {
   std::unique_ptr<TInputControl> receiver_ = CreateInputControl();
 };
 
-// The card as the driver makes it: a volume and a capture switch per line, and the capture
-// switches select any number of lines at once, so there is no multiplexer to drive.
-TEST_F(DummyCardMixer, ListsTheLinesAndLeavesAMixerWithoutMultiplexerAlone) {
+// The card as the driver makes it: a volume and a capture switch per line, any number of
+// them on at once. Selecting a line switches its capture on and every other off, and its
+// volume follows the level; there is no playback switch to mute.
+TEST_F(DummyCardMixer, SwitchesTheChosenLineOnAndTheOthersOff) {
   std::vector<std::string> ports;
   ASSERT_TRUE(ListInputPorts(mixer_, device_, ports));
   EXPECT_EQ(ports, kDummySources);
 
-  card_.Write("Line Volume", {-10, -10});
+  card_.Write("Line Volume", {-10, 20});
+  card_.Write("CD Capture Switch", {1, 1});
+  card_.Write("Mic Capture Switch", {1, 0});
+  card_.Write("Line Capture Switch", {0, 0});
   const Controls before = card_.Snapshot();
   SelectSource(*receiver_, mixer_, device_, kLine);
-  EXPECT_EQ(receiver_->MixerDevice, device_);
-  EXPECT_EQ(receiver_->MuxControl, -1);
-  EXPECT_EQ(receiver_->VolumeControl, -1);
+  EXPECT_EQ(receiver_->MuxItems, 5);
+  EXPECT_EQ(receiver_->MuxMask, 1 << kLine);
   EXPECT_EQ(receiver_->MuteControl, -1);
-  EXPECT_FALSE(ApplyMixer(*receiver_, mixer_, 50000));
-  EXPECT_EQ(ReadVolume(*receiver_, mixer_), -1);
-  EXPECT_EQ(card_.Snapshot(), before);
+  EXPECT_EQ(card_.Snapshot(), before) << "selecting wrote to the card";
+  // The louder channel: 20 of -50 … 100.
+  EXPECT_EQ(ReadVolume(*receiver_, mixer_), 30583);
+
+  EXPECT_TRUE(ApplyMixer(*receiver_, mixer_, 65535));
+  Controls expected = before;
+  expected["Line Volume"] = {100, 100};
+  for (const std::string& line : kDummySources) {
+    expected[line + " Capture Switch"] = {line == "Line", line == "Line"};
+  }
+  EXPECT_EQ(card_.Snapshot(), expected);
   DestroyInputControl(receiver_, audio_, mixer_);
   EXPECT_EQ(card_.Snapshot(), before);
 }

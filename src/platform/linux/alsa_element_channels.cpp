@@ -69,7 +69,57 @@ int Write(snd_mixer_elem_t* e, ElementPart part, Channel channel, long value) {
   return -EINVAL;
 }
 
+snd_hctl_elem_t* RawControl(snd_mixer_t* mixer, const std::string& card, const std::string& name, unsigned index,
+                            snd_ctl_elem_info_t* info) {
+  snd_hctl_t* hctl = nullptr;
+  if (snd_mixer_get_hctl(mixer, card.c_str(), &hctl) < 0) return nullptr;
+  snd_ctl_elem_id_t* id = nullptr;
+  snd_ctl_elem_id_alloca(&id);
+  snd_ctl_elem_id_set_interface(id, SND_CTL_ELEM_IFACE_MIXER);
+  snd_ctl_elem_id_set_name(id, name.c_str());
+  snd_ctl_elem_id_set_index(id, index);
+  snd_hctl_elem_t* e = snd_hctl_find_elem(hctl, id);
+  if (!e || snd_hctl_elem_info(e, info) < 0) return nullptr;
+  const snd_ctl_elem_type_t type = snd_ctl_elem_info_get_type(info);
+  return type == SND_CTL_ELEM_TYPE_BOOLEAN || type == SND_CTL_ELEM_TYPE_INTEGER ? e : nullptr;
+}
+
 }  // namespace
+
+bool ReadRawControl(snd_mixer_t* mixer, const std::string& card, const std::string& name, unsigned index,
+                    std::vector<long>& values) {
+  values.clear();
+  snd_ctl_elem_info_t* info = nullptr;
+  snd_ctl_elem_value_t* value = nullptr;
+  snd_ctl_elem_info_alloca(&info);
+  snd_ctl_elem_value_alloca(&value);
+  snd_hctl_elem_t* e = RawControl(mixer, card, name, index, info);
+  if (!e || snd_hctl_elem_read(e, value) < 0) return false;
+  const bool boolean = snd_ctl_elem_info_get_type(info) == SND_CTL_ELEM_TYPE_BOOLEAN;
+  for (unsigned i = 0; i < snd_ctl_elem_info_get_count(info); ++i) {
+    values.push_back(boolean ? snd_ctl_elem_value_get_boolean(value, i) : snd_ctl_elem_value_get_integer(value, i));
+  }
+  return true;
+}
+
+bool WriteRawControl(snd_mixer_t* mixer, const std::string& card, const std::string& name, unsigned index,
+                     const std::vector<long>& values) {
+  snd_ctl_elem_info_t* info = nullptr;
+  snd_ctl_elem_value_t* value = nullptr;
+  snd_ctl_elem_info_alloca(&info);
+  snd_ctl_elem_value_alloca(&value);
+  snd_hctl_elem_t* e = RawControl(mixer, card, name, index, info);
+  if (!e || values.size() != snd_ctl_elem_info_get_count(info) || snd_hctl_elem_read(e, value) < 0) return false;
+  const bool boolean = snd_ctl_elem_info_get_type(info) == SND_CTL_ELEM_TYPE_BOOLEAN;
+  for (unsigned i = 0; i < values.size(); ++i) {
+    if (boolean) {
+      snd_ctl_elem_value_set_boolean(value, i, values[i]);
+    } else {
+      snd_ctl_elem_value_set_integer(value, i, values[i]);
+    }
+  }
+  return snd_hctl_elem_write(e, value) >= 0;
+}
 
 bool HasPart(snd_mixer_elem_t* e, ElementPart part) {
   switch (part) {

@@ -40,6 +40,36 @@ bool RecordingCardId(int card, std::string& id) {
 enum class LineKind { kRecording, kPlayback, kRecordingSource, kPlaybackSource };
 enum class ControlKind { kCaptureVolume, kPlaybackMute, kSelector, kExclusiveSwitches, kSwitchEach };
 
+// An input's own capture switch as the kernel has it: "NAME Capture Switch", or the
+// routing matrix "NAME Capture Route". Read and written past the simple
+// mixer, which reads some cards' input switches from their global "NAME Switch" instead.
+bool ReadInputSwitch(snd_mixer_t* mixer, const std::string& card, const ElementId& input, std::string& name,
+                     std::vector<long>& values) {
+  // The shared "Capture" element's is "Capture Switch".
+  const std::string base = input.name == "Capture" ? "" : input.name + " ";
+  for (const char* kind : {"Capture Switch", "Capture Route"}) {
+    name = base + kind;
+    if (ReadRawControl(mixer, card, name, input.index, values) && !values.empty()) return true;
+  }
+  return false;
+}
+
+bool IsRoute(const std::string& name) { return name.ends_with(" Route"); }
+
+// The matrix side: n inputs by n channels.
+std::size_t RouteSide(const std::vector<long>& values) {
+  std::size_t n = 1;
+  while (n * n < values.size()) ++n;
+  return n * n == values.size() ? n : 0;
+}
+
+// On: every switch, or each channel routed to itself; off: nothing at all.
+std::vector<long> InputSwitchSet(const std::string& name, std::vector<long> values, bool on) {
+  const std::size_t n = IsRoute(name) ? RouteSide(values) : 0;
+  for (std::size_t i = 0; i < values.size(); ++i) values[i] = on && (n == 0 || i % (n + 1) == 0) ? 1 : 0;
+  return values;
+}
+
 bool AllEqual(const std::vector<long>& values, long value) {
   return !values.empty() && std::all_of(values.begin(), values.end(), [&](long v) { return v == value; });
 }
@@ -65,6 +95,7 @@ struct AlsaMixerDevice::ControlKey {
 struct AlsaMixerDevice::ReadBack {
   std::vector<std::uint32_t> reported;
   std::vector<std::vector<long>> channels;  // per element
+  std::vector<std::vector<long>> globalSwitches;  // per element; empty where it has none
 };
 
 struct AlsaMixerDevice::CardMixer {
@@ -300,6 +331,9 @@ bool AlsaMixerDevice::Read(MixerHandle handle, std::int32_t controlId, std::span
   CardMixer* m = MixerOf(handle, *key, other);
   if (!m) return false;
   ReadBack read;
+  // Multiplexer items: on where any channel records them, whole where every channel does
+  // (and, for own switches, nothing else is routed).
+  std::vector<bool> whole(values.size(), true);
   for (const ElementId& id : key->elements) {
     snd_mixer_elem_t* e = m->Element(id);
     if (!e) return false;
@@ -324,21 +358,44 @@ bool AlsaMixerDevice::Read(MixerHandle handle, std::int32_t controlId, std::span
       case ControlKind::kSelector:
         if (!ReadChannels(e, ElementPart::kEnumItem, channels)) return false;
         for (std::size_t i = 0; i < values.size(); ++i) {
-          values[i] = AllEqual(channels, static_cast<long>(i)) ? 1 : 0;
+          const auto item = static_cast<long>(i);
+          values[i] = std::find(channels.begin(), channels.end(), item) != channels.end() ? 1 : 0;
+          whole[i] = AllEqual(channels, item);
         }
         break;
-      case ControlKind::kExclusiveSwitches:
       case ControlKind::kSwitchEach: {
+        const std::size_t item = read.channels.size();
+        // An input with a capture volume only cannot be switched: it reads as off.
+        std::string name;
+        if (ReadInputSwitch(m->mixer, m->card, id, name, channels) && item < values.size()) {
+          values[item] = AllEqual(channels, 0) ? 0 : 1;
+          whole[item] = InputSwitchSet(name, channels, true) == channels;
+        }
+        break;
+      }
+      case ControlKind::kExclusiveSwitches: {
         const std::size_t item = read.channels.size();
         // An input with a capture volume only cannot be switched: it reads as off.
         if (HasPart(e, ElementPart::kCaptureSwitch) && !ReadChannels(e, ElementPart::kCaptureSwitch, channels)) {
           return false;
         }
-        if (item < values.size()) values[item] = AllEqual(channels, 1) ? 1 : 0;
+        if (item < values.size()) {
+          values[item] = std::find(channels.begin(), channels.end(), 1) != channels.end() ? 1 : 0;
+          whole[item] = AllEqual(channels, 1);
+        }
         break;
       }
     }
     read.channels.push_back(std::move(channels));
+    std::vector<long> global;
+    ReadRawControl(m->mixer, m->card, id.name + " Switch", id.index, global);
+    read.globalSwitches.push_back(std::move(global));
+  }
+  // One source recorded only in part reads as none: a choice of it (one item set) must
+  // then not be taken for the value read, which is given back channel by channel.
+  if (std::count(values.begin(), values.end(), 1u) == 1) {
+    const auto on = static_cast<std::size_t>(std::find(values.begin(), values.end(), 1u) - values.begin());
+    if (!whole[on]) std::fill(values.begin(), values.end(), 0);
   }
   read.reported.assign(values.begin(), values.end());
   lastRead_[controlId] = std::move(read);
@@ -363,10 +420,26 @@ bool AlsaMixerDevice::Write(MixerHandle handle, std::int32_t controlId, std::spa
                       std::equal(values.begin(), values.end(), last->second.reported.begin(),
                                  last->second.reported.end()) &&
                       last->second.channels.size() == elements.size();
+
   const std::vector<std::vector<long>>* channels = asRead ? &last->second.channels : nullptr;
   const auto first = std::find_if(values.begin(), values.end(), [](std::uint32_t v) { return v != 0; });
   const auto firstSet = static_cast<std::size_t>(first - values.begin());
+  const bool written = WriteElements(*m, *key, elements, values, channels, firstSet);
+  if (written && asRead) {
+    for (std::size_t i = 0; i < key->elements.size(); ++i) {
+      const std::vector<long>& global = last->second.globalSwitches[i];
+      if (!global.empty()) WriteRawControl(m->mixer, m->card, key->elements[i].name + " Switch", key->elements[i].index, global);
+    }
+  }
+  return written;
+}
 
+bool AlsaMixerDevice::WriteElements(CardMixer& mixer, const ControlKey& control,
+                                    std::vector<snd_mixer_elem_t*>& elements,
+                                    std::span<const std::uint32_t> values,
+                                    const std::vector<std::vector<long>>* channels, std::size_t firstSet) {
+  CardMixer* m = &mixer;
+  const ControlKey* key = &control;
   switch (key->kind) {
     case ControlKind::kCaptureVolume: {
       if (channels) return WriteChannels(elements[0], ElementPart::kCaptureVolume, (*channels)[0]);
@@ -399,11 +472,14 @@ bool AlsaMixerDevice::Write(MixerHandle handle, std::int32_t controlId, std::spa
       return WriteAllChannels(elements[firstSet], ElementPart::kCaptureSwitch, 1);
     case ControlKind::kSwitchEach: {
       bool written = true;
-      for (std::size_t i = 0; i < elements.size() && i < values.size(); ++i) {
-        if (!HasPart(elements[i], ElementPart::kCaptureSwitch)) continue;
-        written = (channels ? WriteChannels(elements[i], ElementPart::kCaptureSwitch, (*channels)[i])
-                            : WriteAllChannels(elements[i], ElementPart::kCaptureSwitch, values[i])) &&
-                  written;
+      for (std::size_t i = 0; i < key->elements.size() && i < values.size(); ++i) {
+        std::string name;
+        std::vector<long> now;
+        if (!ReadInputSwitch(m->mixer, m->card, key->elements[i], name, now)) continue;
+        const std::vector<long> wanted = channels ? (*channels)[i] : InputSwitchSet(name, now, values[i] != 0);
+        if (wanted != now) {
+          written = WriteRawControl(m->mixer, m->card, name, key->elements[i].index, wanted) && written;
+        }
       }
       return written;
     }

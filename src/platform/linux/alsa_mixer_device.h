@@ -15,7 +15,11 @@
 // Line and control ids name a card by its id string and an element by its name and
 // index, so they stay valid while elements turn inactive and cards come and go; a
 // control that cannot be found is not written. Values are read and written on every
-// channel: writing back the value last read gives back the channels as they were read.
+// channel: a volume reads as its loudest channel, and writing back the value last read
+// gives back every channel as it was read (and the global "NAME Switch" that ALSA's
+// simple mixer turns on by itself). A multiplexer reads as the sources any channel
+// records; one source recorded only in part reads as none, so that choosing it is never
+// taken for giving it back.
 
 #include <map>
 #include <memory>
@@ -23,6 +27,8 @@
 #include <vector>
 
 #include "platform/mixer_device.h"
+
+typedef struct _snd_mixer_elem snd_mixer_elem_t;
 
 namespace corvane {
 
@@ -76,6 +82,10 @@ class AlsaMixerDevice : public MixerDevice {
   CardMixer* MixerOf(MixerHandle handle, const ControlKey& key, std::unique_ptr<CardMixer>& other);
   bool Read(MixerHandle handle, std::int32_t controlId, std::span<std::uint32_t> values);
   bool Write(MixerHandle handle, std::int32_t controlId, std::span<const std::uint32_t> values);
+  // The writes of Write: `channels` as read, when the value read is written back.
+  static bool WriteElements(CardMixer& mixer, const ControlKey& control,
+                            std::vector<snd_mixer_elem_t*>& elements, std::span<const std::uint32_t> values,
+                            const std::vector<std::vector<long>>* channels, std::size_t firstSet);
 
   std::vector<Card> fixedCards_;
   bool useFixedCards_ = false;
