@@ -420,7 +420,6 @@ bool AlsaMixerDevice::Write(MixerHandle handle, std::int32_t controlId, std::spa
                       std::equal(values.begin(), values.end(), last->second.reported.begin(),
                                  last->second.reported.end()) &&
                       last->second.channels.size() == elements.size();
-
   const std::vector<std::vector<long>>* channels = asRead ? &last->second.channels : nullptr;
   const auto first = std::find_if(values.begin(), values.end(), [](std::uint32_t v) { return v != 0; });
   const auto firstSet = static_cast<std::size_t>(first - values.begin());
@@ -428,19 +427,18 @@ bool AlsaMixerDevice::Write(MixerHandle handle, std::int32_t controlId, std::spa
   if (written && asRead) {
     for (std::size_t i = 0; i < key->elements.size(); ++i) {
       const std::vector<long>& global = last->second.globalSwitches[i];
-      if (!global.empty()) WriteRawControl(m->mixer, m->card, key->elements[i].name + " Switch", key->elements[i].index, global);
+      const ElementId& element = key->elements[i];
+      if (!global.empty()) WriteRawControl(m->mixer, m->card, element.name + " Switch", element.index, global);
     }
   }
   return written;
 }
 
-bool AlsaMixerDevice::WriteElements(CardMixer& mixer, const ControlKey& control,
+bool AlsaMixerDevice::WriteElements(CardMixer& m, const ControlKey& key,
                                     std::vector<snd_mixer_elem_t*>& elements,
                                     std::span<const std::uint32_t> values,
                                     const std::vector<std::vector<long>>* channels, std::size_t firstSet) {
-  CardMixer* m = &mixer;
-  const ControlKey* key = &control;
-  switch (key->kind) {
+  switch (key.kind) {
     case ControlKind::kCaptureVolume: {
       if (channels) return WriteChannels(elements[0], ElementPart::kCaptureVolume, (*channels)[0]);
       long min = 0, max = 0;
@@ -462,9 +460,9 @@ bool AlsaMixerDevice::WriteElements(CardMixer& mixer, const ControlKey& control,
       if (channels) {
         // Channel by channel, the source each one had; the group is read again after each
         // write, as the write moved the others' switches.
-        for (std::size_t i = 0; i < key->elements.size(); ++i) {
-          snd_mixer_elem_t* e = m->Element(key->elements[i]);
-          if (!e || !WriteChannels(e, ElementPart::kCaptureSwitch, (*channels)[i]) || !m->Reload()) return false;
+        for (std::size_t i = 0; i < key.elements.size(); ++i) {
+          snd_mixer_elem_t* e = m.Element(key.elements[i]);
+          if (!e || !WriteChannels(e, ElementPart::kCaptureSwitch, (*channels)[i]) || !m.Reload()) return false;
         }
         return true;
       }
@@ -472,13 +470,13 @@ bool AlsaMixerDevice::WriteElements(CardMixer& mixer, const ControlKey& control,
       return WriteAllChannels(elements[firstSet], ElementPart::kCaptureSwitch, 1);
     case ControlKind::kSwitchEach: {
       bool written = true;
-      for (std::size_t i = 0; i < key->elements.size() && i < values.size(); ++i) {
+      for (std::size_t i = 0; i < key.elements.size() && i < values.size(); ++i) {
         std::string name;
         std::vector<long> now;
-        if (!ReadInputSwitch(m->mixer, m->card, key->elements[i], name, now)) continue;
+        if (!ReadInputSwitch(m.mixer, m.card, key.elements[i], name, now)) continue;
         const std::vector<long> wanted = channels ? (*channels)[i] : InputSwitchSet(name, now, values[i] != 0);
         if (wanted != now) {
-          written = WriteRawControl(m->mixer, m->card, name, key->elements[i].index, wanted) && written;
+          written = WriteRawControl(m.mixer, m.card, name, key.elements[i].index, wanted) && written;
         }
       }
       return written;

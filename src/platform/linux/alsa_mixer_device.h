@@ -83,7 +83,7 @@ class AlsaMixerDevice : public MixerDevice {
   bool Read(MixerHandle handle, std::int32_t controlId, std::span<std::uint32_t> values);
   bool Write(MixerHandle handle, std::int32_t controlId, std::span<const std::uint32_t> values);
   // The writes of Write: `channels` as read, when the value read is written back.
-  static bool WriteElements(CardMixer& mixer, const ControlKey& control,
+  static bool WriteElements(CardMixer& m, const ControlKey& key,
                             std::vector<snd_mixer_elem_t*>& elements, std::span<const std::uint32_t> values,
                             const std::vector<std::vector<long>>* channels, std::size_t firstSet);
 
