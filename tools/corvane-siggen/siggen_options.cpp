@@ -120,6 +120,10 @@ bool ParseSiggenOptions(int argc, const char* const* argv, SiggenOptions& o, std
       if (!value()) return false;
       if (!ParseNumber(v, number) || std::abs(number) > 32768) return bad("a level -32768-32768");
       o.impairments.dcOffset = number;
+    } else if (arg == "--hum") {
+      if (!value()) return false;
+      if (!ParseNumber(v, number) || number < 0 || number > 32767) return bad("a level 0-32767");
+      o.impairments.humAmplitude = number;
     } else if (arg == "--highpass" || arg == "--lowpass") {
       if (!value()) return false;
       if (!ParseNumber(v, number) || number <= 0 || number >= 24000) return bad("a frequency in Hz below 24000");

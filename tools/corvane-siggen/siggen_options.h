@@ -40,6 +40,7 @@ inline constexpr const char* kSiggenUsage =
     "Impairments:\n"
     "  --amplitude A        peak level 0-32767 (default 10000)\n"
     "  --dc D               DC offset\n"
+    "  --hum A              50 Hz mains hum of peak level A\n"
     "  --highpass HZ        AC coupling: first-order high-pass at HZ\n"
     "  --lowpass HZ         first-order low-pass at HZ\n"
     "  --snr DB             white noise, DB below the clean signal's power\n"

@@ -8,6 +8,7 @@ namespace corvane::siggen {
 namespace {
 
 constexpr double kRate = 48000.0;
+constexpr std::int32_t kHumPeriod = 960;  // samples of one period of 50 Hz
 
 // splitmix64: a small generator whose output is the same on every platform.
 std::uint64_t NextRandom(std::uint64_t& state) {
@@ -22,6 +23,7 @@ std::uint64_t NextRandom(std::uint64_t& state) {
 ImpairmentChain::ImpairmentChain(const Impairments& impairments)
     : amplitude_(impairments.inverted ? -impairments.amplitude : impairments.amplitude),
       dcOffset_(impairments.dcOffset),
+      humAmplitude_(impairments.humAmplitude),
       rng_(impairments.seed) {
   if (impairments.lowPassHz > 0) {
     lowPassGain_ = 1.0 - std::exp(-2.0 * std::numbers::pi * impairments.lowPassHz / kRate);
@@ -66,6 +68,10 @@ std::int16_t ImpairmentChain::Apply(bool high) {
     y = highPassOut_;
   }
   y += dcOffset_;
+  if (humAmplitude_ > 0) {
+    y += humAmplitude_ * std::sin(2.0 * std::numbers::pi * humPhase_ / kHumPeriod);
+    humPhase_ = (humPhase_ + 1) % kHumPeriod;
+  }
   if (noiseSigma_ > 0) y += noiseSigma_ * Gaussian();
   const double rounded = std::nearbyint(y);
   if (rounded >= 32767.0) return 32767;

@@ -9,6 +9,7 @@ namespace corvane::siggen {
 struct Impairments {
   double amplitude = 10000.0;  // peak level of the clean signal
   double dcOffset = 0.0;
+  double humAmplitude = 0.0;   // peak level of a 50 Hz mains hum; 0 = none
   double highPassHz = 0.0;     // first-order high-pass (AC coupling); 0 = none
   double lowPassHz = 0.0;      // first-order low-pass; 0 = none
   // White Gaussian noise against the clean signal's power (amplitude squared), in dB.
@@ -19,7 +20,7 @@ struct Impairments {
 };
 
 // Turns a level per sample into a 16-bit sample: amplitude and polarity, low-pass,
-// high-pass, DC offset, noise, then rounding and clipping.
+// high-pass, DC offset, hum, noise, then rounding and clipping.
 class ImpairmentChain {
  public:
   explicit ImpairmentChain(const Impairments& impairments);
@@ -30,6 +31,8 @@ class ImpairmentChain {
 
   double amplitude_;
   double dcOffset_;
+  double humAmplitude_;
+  std::int32_t humPhase_ = 0;  // samples into the hum's period
   double lowPassGain_ = 1.0;   // 1 passes everything
   double highPassGain_ = 1.0;  // 1 blocks nothing
   bool highPass_ = false;
