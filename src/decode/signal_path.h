@@ -25,16 +25,25 @@ struct ModeDispatch {
   }
 };
 
+class SignalStatsCollector;
+
 struct SignalPath {
   SignalSlicer slicer;
   Pcm1024Decoder pcm1024;
   SpcmDecoder spcm;
+  // When set, every sample and run is counted on the way (corvane-decode --stats). The
+  // tray program leaves it unset and pays one test per buffer.
+  SignalStatsCollector* stats = nullptr;
 
   // Slices the first `count` samples of the receiver's sample copy.
   void Slice(TInputControl& receiver, int count) {
+    if (stats != nullptr) return SliceCounted(receiver, count);
     ModeDispatch<Pcm1024Decoder, SpcmDecoder> dispatch{pcm1024, spcm};
     slicer.Slice(receiver, count, dispatch);
   }
+
+ private:
+  void SliceCounted(TInputControl& receiver, int count);
 };
 
 }  // namespace corvane

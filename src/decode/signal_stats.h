@@ -1,0 +1,85 @@
+#pragma once
+// What the input carried, counted on the way through the signal path: the samples'
+// level, the runs the slicer handed over, and the sync words and frames of both formats.
+// The format the mode selects is counted on the program's own decoder; the other one
+// on a shadow decoder with its own state and its own receiver, which nothing else reads.
+
+#include <cstdint>
+#include <memory>
+
+#include "decode/input_control.h"
+#include "decode/pcm1024_decoder.h"
+#include "decode/spcm_decoder.h"
+
+namespace corvane {
+
+struct SignalPath;
+
+struct LevelCounts {
+  std::uint64_t samples = 0;
+  std::uint64_t clipped = 0;  // samples at -32768 or 32767
+  std::int32_t peak = 0;      // the largest magnitude, 0 … 32768
+  std::int64_t sum = 0;       // of every sample: the DC is sum / samples
+};
+
+struct RunCounts {
+  std::uint64_t runs = 0;
+  std::uint64_t glitches = 0;  // runs of 1 … 3 samples: no cell of either format
+  std::int32_t longest = 0;
+};
+
+struct Pcm1024Counts {
+  std::uint64_t syncsAsReceived = 0;  // sync words of frame phase 4 and 6
+  std::uint64_t syncsInverted = 0;    // sync words of frame phase 0 and 2
+  std::uint64_t frames = 0;           // accepted, those that carry no channel too
+  std::uint64_t rejected = 0;         // by a packet's check byte
+  std::uint64_t Syncs() const { return syncsAsReceived + syncsInverted; }
+};
+
+struct SpcmCounts {
+  std::uint64_t syncs = 0;   // sync runs that started a frame
+  std::uint64_t frames = 0;  // completed
+  std::uint64_t lost = 0;    // to an invalid symbol
+};
+
+struct SignalStats {
+  LevelCounts level;
+  RunCounts runs;
+  Pcm1024Counts pcm1024;
+  SpcmCounts spcm;
+};
+
+class SignalStatsCollector {
+ public:
+  SignalStatsCollector();
+
+  // Slices like SignalPath::Slice, with the same runs to the same decoder, and counts.
+  void Slice(SignalPath& path, TInputControl& receiver, int count);
+
+  // Everything since the start.
+  const SignalStats& Total() const { return total_; }
+  // Everything since the previous call (or the start): counts, peak and longest run.
+  SignalStats TakeInterval();
+
+ private:
+  struct CountingDispatch;
+
+  void CountLevel(const std::int16_t* samples, int count);
+  // One run: counted, handed to the mode's decoder as always, then to the shadow.
+  void DecodeRun(SignalPath& path, TInputControl& receiver, std::int32_t samples, std::uint8_t level);
+  void DecodePcm1024(Pcm1024Decoder& decoder, TInputControl& receiver, std::int32_t samples,
+                     std::uint8_t level);
+  void DecodeSpcm(SpcmDecoder& decoder, TInputControl& receiver, std::int32_t samples, std::uint8_t level);
+
+  // The decoder of the format the mode does not select, and the receiver it writes.
+  Pcm1024Decoder shadowPcm1024_;
+  SpcmDecoder shadowSpcm_;
+  std::unique_ptr<TInputControl> shadowReceiver_;
+
+  SignalStats total_;
+  SignalStats intervalStart_;        // the total when the interval began
+  std::int32_t intervalPeak_ = 0;
+  std::int32_t intervalLongest_ = 0;
+};
+
+}  // namespace corvane
