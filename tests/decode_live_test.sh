@@ -82,6 +82,7 @@ expect_status 0 $status "file read ended by SIGINT"
 [ ! -s "$work/int.err" ] || { fail "SIGINT: messages"; cat "$work/int.err"; }
 
 # No recording device: a clear line and status 1; with --wait, capture starts when it comes.
+# With --stats, every 2 s a line on stderr tells what the last seconds carried.
 rm "$work/signal.raw"
 status=0
 "$decode" --capture >"$work/none.txt" 2>"$work/none.err" || status=$?
@@ -89,7 +90,7 @@ expect_status 1 $status "no recording device"
 expect_line "$work/none.err" '^corvane-decode: Cannot open the recording device "default": No such file or directory (--wait keeps trying)$' \
   "no recording device: message"
 [ ! -s "$work/none.txt" ] || fail "no recording device: output"
-"$decode" --capture --wait --seconds 2.5 --json --mode spcm >"$work/wait.json" 2>"$work/wait.err" &
+"$decode" --capture --wait --seconds 2.5 --json --stats --mode spcm >"$work/wait.json" 2>"$work/wait.err" &
 pid=$!
 sleep 0.3
 signal --format spcm --positions 1,2,3,4,5,6,7,8 --duration 0.2
@@ -99,6 +100,10 @@ expect_status 0 $status "--wait"
 expect_line "$work/wait.err" 'No such file or directory; trying again every 1.5 s$' "--wait: first failure"
 expect_line "$work/wait.err" '^corvane-decode: recording$' "--wait: the device came"
 expect_line "$work/wait.json" '"positions": \[1, 2, 3, 4, 5, 6, 7, 8, ' "--wait: decoded once the device came"
+expect_line "$work/wait.err" '^corvane-decode: stats: peak .* dBFS, [0-9.]* % clipped; pcm1024 [0-9]* frames, [0-9]* rejected; spcm [0-9]* frames, [0-9]* lost; [a-z-]*$' \
+  "--stats: the line while capturing"
+tail -n 1 "$work/wait.json" >"$work/wait.stats"
+expect_line "$work/wait.stats" '^{"stats": {"samples": [1-9][0-9]*, .*"format": "spcm", ' "--stats: the last line after capturing"
 
 # --joystick without /dev/uinput: one line why, and the same decoding.
 status=0

@@ -45,6 +45,51 @@ expect_line "$work/table.txt" '^49 buffers read, 4[0-9] with a decoded frame$' "
 "$decode" --mode spcm --json "$work/s.wav" | tail -n 1 >"$work/s.json"
 expect_line "$work/s.json" '"positions": \[0, 1023, 100, 900, 512, 511, 333, 777, 512, 512\]' "SPCM positions"
 
+# --stats: one last line on the health of the input; the lines before it are the same
+# as without --stats, so the shadow decoder changes nothing.
+expect_stats() {  # WHAT PATTERN DECODE-ARGS...
+  local what=$1 pattern=$2
+  shift 2
+  "$decode" --json --stats "$@" >"$work/stats.json"
+  "$decode" --json "$@" >"$work/plain.json"
+  tail -n 1 "$work/stats.json" >"$work/stats.line"
+  expect_line "$work/stats.line" "$pattern" "$what"
+  head -n -1 "$work/stats.json" | cmp -s - "$work/plain.json" || fail "$what: the per-buffer lines differ with --stats"
+}
+# One second of clean PCM1024 holds 35 groups of 1368 samples (a sync word and two frames,
+# 190 cells of 7.2 samples) and 120 samples of the next: 35 sync words and 70 frames. The
+# sync words come with frame phases 4, 6, 0, 2 in turn: 18 as received, 17 inverted.
+"$siggen" --positions $positions --duration 1 "$work/p.wav"
+expect_stats "clean PCM1024" \
+  '^{"stats": {"samples": 48000, "clipped": 0, "peak_dbfs": -10.3, "dc": -\?[0-9.]*, "runs": [0-9]*, "glitches": 0, "pcm1024": {"syncs": 35, "frames": 70, "rejected": 0}, "spcm": {"syncs": [0-9]*, "frames": 0, "lost": [0-9]*}, "format": "pcm1024", "verdict": "ok", "advice": "[^"]*"}}$' \
+  "$work/p.wav"
+"$decode" --stats "$work/p.wav" >"$work/stats.txt"
+"$decode" "$work/p.wav" >"$work/plain.txt"
+head -n "$(wc -l <"$work/plain.txt")" "$work/stats.txt" | cmp -s - "$work/plain.txt" || fail "stats report: the table differs"
+expect_line "$work/stats.txt" '^  pcm1024  35 sync words (18 as received, 17 inverted), 70 frames accepted, 0 rejected (0.0 %)$' \
+  "stats report: PCM1024 counts"
+expect_line "$work/stats.txt" '^  verdict  ok$' "stats report: verdict"
+# Clean SPCM frames are 2028 samples (sync run, lead-in and 240 cells of 8 samples, pause):
+# one second holds 23 and the sync run of the 24th.
+"$siggen" --format spcm --positions $positions --duration 1 "$work/s1.wav"
+expect_stats "clean SPCM" '"spcm": {"syncs": 24, "frames": 23, "lost": 0}, "format": "spcm", "verdict": "ok"' \
+  --mode spcm "$work/s1.wav"
+expect_stats "SPCM read as PCM1024" \
+  '"pcm1024": {"syncs": 0, "frames": 0, "rejected": 0}, .*"format": "spcm", "verdict": "wrong-mode", "advice": "The signal is SPCM: choose --mode spcm, or the TX Type \\"SPCM (JR)\\"."}}$' \
+  "$work/s1.wav"
+expect_stats "PCM1024 read as SPCM" \
+  '"pcm1024": {"syncs": 35, "frames": 70, "rejected": 0}, "spcm": {[^}]*"frames": 0, [^}]*}, "format": "pcm1024", "verdict": "wrong-mode", "advice": "The signal is PCM1024: choose --mode pcm1024, or the TX Type \\"PCM1024 (Futaba)\\"."}}$' \
+  --mode spcm "$work/p.wav"
+"$siggen" --amplitude 0 --duration 1 "$work/silence.wav"
+expect_stats "silence" '"clipped": 0, "peak_dbfs": null, "dc": 0.0, .*"format": null, "verdict": "no-signal"' "$work/silence.wav"
+"$siggen" --amplitude 0 --hum 100 --duration 1 "$work/hum.wav"
+expect_stats "faint hum" '"peak_dbfs": -50.3, .*"format": null, "verdict": "no-signal"' "$work/hum.wav"
+"$siggen" --positions $positions --amplitude 32767 --snr 30 --duration 1 "$work/loud.wav"
+expect_stats "clipping" '"clipped": [0-9]\{5\}, .*"format": "pcm1024", "verdict": "clipping"' "$work/loud.wav"
+"$siggen" --format spcm --positions $positions --duration 2 --snr 11 "$work/noisy.wav"
+expect_stats "SPCM at 11 dB SNR" '"spcm": {"syncs": [0-9]*, "frames": [1-9][0-9]*, "lost": [1-9][0-9]*}, "format": "spcm", "verdict": "noisy"' \
+  --mode spcm "$work/noisy.wav"
+
 # A WAV file whose data stops short of its header: decoded with a warning.
 head -c 50044 "$work/a.wav" >"$work/short.wav"
 "$decode" "$work/short.wav" >"$work/short.txt" 2>"$work/short.err" || fail "short WAV: exit status"

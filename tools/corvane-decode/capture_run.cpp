@@ -9,6 +9,7 @@
 
 #include "audio/capture.h"
 #include "corvane-decode/buffer_handler.h"
+#include "corvane-decode/stats_report.h"
 #include "platform/linux/stop_signals.h"
 #include "platform/linux/alsa_audio_device.h"
 
@@ -68,6 +69,11 @@ bool RunCapture(const DecodeOptions& options, TInputControl& receiver, SignalPat
       told = now;
     });
     watch.start(kWatchMilliseconds);
+    // --stats: what the last seconds carried, while the user changes cable or level.
+    QTimer statsLine;
+    QObject::connect(&statsLine, &QTimer::timeout, &app,
+                     [&] { PrintStatsLine(stderr, path.stats->TakeInterval(), receiver.Mode); });
+    if (path.stats != nullptr) statsLine.start(kStatsLineMilliseconds);
     if (options.seconds > 0) limit.start();
     app.exec();
   }

@@ -85,6 +85,8 @@ bool ParseDecodeOptions(int argc, const char* const* argv, DecodeOptions& option
       options.raw = true;
     } else if (arg == "--json") {
       options.json = true;
+    } else if (arg == "--stats") {
+      options.stats = true;
     } else if (arg == "--joystick") {
       options.joystick = true;
     } else if (arg == "--capture") {

@@ -17,9 +17,11 @@
 #include "corvane-decode/joystick_output.h"
 #include "corvane-decode/report_sink.h"
 #include "corvane-decode/source_choice.h"
+#include "corvane-decode/stats_report.h"
 #include "platform/linux/stop_signals.h"
 #include "corvane-decode/stream_audio_device.h"
 #include "decode/signal_path.h"
+#include "decode/signal_stats.h"
 #include "platform/linux/alsa_mixer_device.h"
 #include "platform/linux/uinput_access.h"
 #include "platform/linux/uinput_bus.h"
@@ -77,6 +79,9 @@ int main(int argc, char** argv) {
   TableSink table(stdout, live);
   JsonSink json(stdout, live);
   std::vector<ReportSink*> sinks{options.json ? static_cast<ReportSink*>(&json) : &table};
+  SignalStatsCollector stats;
+  StatsSink statsReport(stdout, options.json, stats, options.mode);
+  if (options.stats) sinks.push_back(&statsReport);
 
   const char* const uinputOverride = std::getenv("CORVANE_UINPUT_PATH");
   const std::string uinputPath = uinputOverride != nullptr ? uinputOverride : kUinputPath;
@@ -91,6 +96,7 @@ int main(int argc, char** argv) {
   auto receiver = CreateInputControl();
   receiver->Mode = options.mode;
   auto path = std::make_unique<SignalPath>();
+  if (options.stats) path->stats = &stats;
   DecodeSummary summary;
   if (options.device >= 0 && !ChooseSource(mixer, *receiver, options, error)) {
     joystick.OnEnd(summary);
