@@ -14,7 +14,7 @@ namespace {
 
 class SignalStatsTest : public ::testing::Test {
  protected:
-  SignalStatsTest() { path.stats = &stats; }
+  SignalStatsTest() { path.counter = &stats; }
 
   void Buffer(const std::vector<std::int16_t>& samples) {
     std::copy(samples.begin(), samples.end(), rx->Samples);

@@ -25,25 +25,31 @@ struct ModeDispatch {
   }
 };
 
-class SignalStatsCollector;
+struct SignalPath;
+
+// Slices a buffer in place of the plain path and counts on the way (corvane-decode
+// --stats). Reached only through this interface: a program that never sets one links
+// none of the counting code, and its decoding path is compiled as without it.
+class SliceCounter {
+ public:
+  virtual void Slice(SignalPath& path, TInputControl& receiver, int count) = 0;
+
+ protected:
+  ~SliceCounter() = default;
+};
 
 struct SignalPath {
   SignalSlicer slicer;
   Pcm1024Decoder pcm1024;
   SpcmDecoder spcm;
-  // When set, every sample and run is counted on the way (corvane-decode --stats). The
-  // tray program leaves it unset and pays one test per buffer.
-  SignalStatsCollector* stats = nullptr;
+  SliceCounter* counter = nullptr;  // the tray program leaves it unset
 
   // Slices the first `count` samples of the receiver's sample copy.
   void Slice(TInputControl& receiver, int count) {
-    if (stats != nullptr) return SliceCounted(receiver, count);
+    if (counter != nullptr) return counter->Slice(*this, receiver, count);
     ModeDispatch<Pcm1024Decoder, SpcmDecoder> dispatch{pcm1024, spcm};
     slicer.Slice(receiver, count, dispatch);
   }
-
- private:
-  void SliceCounted(TInputControl& receiver, int count);
 };
 
 }  // namespace corvane

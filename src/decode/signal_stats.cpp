@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "decode/signal_path.h"
 
 namespace corvane {
 
@@ -23,8 +22,6 @@ struct SignalStatsCollector::CountingDispatch {
   }
 };
 
-void SignalPath::SliceCounted(TInputControl& receiver, int count) { stats->Slice(*this, receiver, count); }
-
 SignalStatsCollector::SignalStatsCollector() : shadowReceiver_(CreateInputControl()) {}
 
 void SignalStatsCollector::Slice(SignalPath& path, TInputControl& receiver, int count) {
@@ -34,9 +31,11 @@ void SignalStatsCollector::Slice(SignalPath& path, TInputControl& receiver, int 
 }
 
 void SignalStatsCollector::CountLevel(const std::int16_t* samples, int count) {
-  std::uint64_t clipped = 0;
+  // 32-bit sums hold a whole sample copy (10000 × 32768 < 2^31), and let the loop run
+  // on vectors.
+  std::int32_t clipped = 0;
   std::int32_t peak = 0;
-  std::int64_t sum = 0;
+  std::int32_t sum = 0;
   for (int i = 0; i < count; ++i) {
     const std::int32_t x = samples[i];
     sum += x;
@@ -45,7 +44,7 @@ void SignalStatsCollector::CountLevel(const std::int16_t* samples, int count) {
   }
   LevelCounts& level = total_.level;
   level.samples += static_cast<std::uint64_t>(std::max(count, 0));
-  level.clipped += clipped;
+  level.clipped += static_cast<std::uint64_t>(clipped);
   level.sum += sum;
   level.peak = std::max(level.peak, peak);
   intervalPeak_ = std::max(intervalPeak_, peak);

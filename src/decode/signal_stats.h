@@ -9,11 +9,10 @@
 
 #include "decode/input_control.h"
 #include "decode/pcm1024_decoder.h"
+#include "decode/signal_path.h"
 #include "decode/spcm_decoder.h"
 
 namespace corvane {
-
-struct SignalPath;
 
 struct LevelCounts {
   std::uint64_t samples = 0;
@@ -49,12 +48,13 @@ struct SignalStats {
   SpcmCounts spcm;
 };
 
-class SignalStatsCollector {
+// Set as the signal path's counter, it counts everything the path slices.
+class SignalStatsCollector final : public SliceCounter {
  public:
   SignalStatsCollector();
 
-  // Slices like SignalPath::Slice, with the same runs to the same decoder, and counts.
-  void Slice(SignalPath& path, TInputControl& receiver, int count);
+  // Slices like the plain path, with the same runs to the same decoder, and counts.
+  void Slice(SignalPath& path, TInputControl& receiver, int count) override;
 
   // Everything since the start.
   const SignalStats& Total() const { return total_; }

@@ -23,7 +23,7 @@ constexpr int kWatchMilliseconds = 500;
 }  // namespace
 
 bool RunCapture(const DecodeOptions& options, TInputControl& receiver, SignalPath& path,
-                std::span<ReportSink* const> sinks, DecodeSummary& summary, std::string& error) {
+                SignalStatsCollector* stats, std::span<ReportSink* const> sinks, DecodeSummary& summary, std::string& error) {
   int argc = 1;
   char name[] = "corvane-decode";
   char* argv[] = {name, nullptr};
@@ -72,8 +72,8 @@ bool RunCapture(const DecodeOptions& options, TInputControl& receiver, SignalPat
     // --stats: what the last seconds carried, while the user changes cable or level.
     QTimer statsLine;
     QObject::connect(&statsLine, &QTimer::timeout, &app,
-                     [&] { PrintStatsLine(stderr, path.stats->TakeInterval(), receiver.Mode); });
-    if (path.stats != nullptr) statsLine.start(kStatsLineMilliseconds);
+                     [&] { PrintStatsLine(stderr, stats->TakeInterval(), receiver.Mode); });
+    if (stats != nullptr) statsLine.start(kStatsLineMilliseconds);
     if (options.seconds > 0) limit.start();
     app.exec();
   }

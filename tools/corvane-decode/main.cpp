@@ -96,14 +96,15 @@ int main(int argc, char** argv) {
   auto receiver = CreateInputControl();
   receiver->Mode = options.mode;
   auto path = std::make_unique<SignalPath>();
-  if (options.stats) path->stats = &stats;
+  if (options.stats) path->counter = &stats;
   DecodeSummary summary;
   if (options.device >= 0 && !ChooseSource(mixer, *receiver, options, error)) {
     joystick.OnEnd(summary);
     return Fail("", error);
   }
   if (options.capture) {
-    const bool captured = RunCapture(options, *receiver, *path, sinks, summary, error);
+    const bool captured =
+        RunCapture(options, *receiver, *path, options.stats ? &stats : nullptr, sinks, summary, error);
     RestoreMixer(*receiver, mixer);  // without a chosen source, nothing was saved to give back
     if (!captured) {
       joystick.OnEnd(summary);
