@@ -6,29 +6,16 @@
 #include <vector>
 
 #include "bench/bare_slicer.h"
+#include "bench/bench_signals.h"
 #include "decode/input_control.h"
 #include "decode/signal_path.h"
-#include "siggen/signal_generator.h"
 
 namespace corvane {
 namespace {
 
-constexpr std::size_t kBuffer = 1000;
-constexpr std::size_t kBuffers = 48;  // one second
-
-const std::vector<std::int16_t>& NoisyPcm1024() {
-  static const std::vector<std::int16_t> samples = [] {
-    siggen::Pcm1024Settings settings;
-    settings.sweep = true;
-    siggen::Impairments impairments;
-    impairments.snrDb = 25;
-    impairments.highPassHz = 20;
-    impairments.driftPpm = 1000;
-    siggen::SignalGenerator generator(settings, impairments);
-    return generator.Generate(kBuffer * kBuffers);
-  }();
-  return samples;
-}
+using bench_signals::NoisyPcm1024;
+constexpr std::size_t kBuffer = bench_signals::kPcm1024Buffer;
+constexpr std::size_t kBuffers = bench_signals::kPcm1024Buffers;
 
 void BM_Pcm1024BareSlicerArithmetic(benchmark::State& state) {
   const auto& samples = NoisyPcm1024();

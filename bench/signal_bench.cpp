@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bench/bare_slicer.h"
+#include "bench/bench_signals.h"
 #include "decode/input_control.h"
 #include "decode/signal_path.h"
 #include "support/spcm_signal.h"
@@ -51,19 +52,7 @@ void BM_SliceAndDecode(benchmark::State& state) {
 }
 BENCHMARK(BM_SliceAndDecode)->Arg(0)->Arg(1);
 
-// A real SPCM signal: frames of varied positions, a 40-cell pause, noise at 20 dB SNR.
-// Its runs are short (8 … 112 samples), so the slicer's level changes come often.
-std::vector<std::int16_t> SpcmSignal() {
-  std::vector<test_signal::SpcmSymbols> frames;
-  for (int f = 0; f < 20; ++f) {
-    test_signal::SpcmPositions p{};
-    for (int k = 0; k < 8; ++k) p[k] = (f * 97 + k * 131 + 7) % 1024;
-    frames.push_back(test_signal::SpcmFrameSymbols(p, static_cast<std::uint32_t>(f)));
-  }
-  auto wave = test_signal::SpcmWaveform(frames, {.pause_cells = 40, .noise_sigma = 1000.0, .seed = 3});
-  wave.resize(wave.size() / 1000 * 1000);
-  return wave;
-}
+using bench_signals::SpcmSignal;
 
 void BM_BareSlicerArithmeticSpcmSignal(benchmark::State& state) {
   const auto samples = SpcmSignal();
