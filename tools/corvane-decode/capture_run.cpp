@@ -23,7 +23,8 @@ constexpr int kWatchMilliseconds = 500;
 }  // namespace
 
 bool RunCapture(const DecodeOptions& options, TInputControl& receiver, SignalPath& path,
-                SignalStatsCollector* stats, std::span<ReportSink* const> sinks, DecodeSummary& summary, std::string& error) {
+                SignalStatsCollector* stats, std::span<ReportSink* const> sinks, DecodeSummary& summary,
+                std::string& error) {
   int argc = 1;
   char name[] = "corvane-decode";
   char* argv[] = {name, nullptr};
