@@ -18,13 +18,10 @@
 #include "corvane-decode/report_sink.h"
 #include "corvane-decode/source_choice.h"
 #include "corvane-decode/stats_report.h"
-#include "platform/linux/stop_signals.h"
 #include "corvane-decode/stream_audio_device.h"
 #include "decode/signal_path.h"
 #include "decode/signal_stats.h"
-#include "platform/linux/alsa_mixer_device.h"
-#include "platform/linux/uinput_access.h"
-#include "platform/linux/uinput_bus.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -63,7 +60,8 @@ int main(int argc, char** argv) {
     std::fputs(kDecodeUsage, stdout);
     return 0;
   }
-  AlsaMixerDevice mixer;
+  const auto mixerDevice = CreateMixerDevice();
+  MixerDevice& mixer = *mixerDevice;
   if (options.listPorts) {
     PrintPorts(mixer, options.json, stdout);
     return 0;
@@ -84,12 +82,12 @@ int main(int argc, char** argv) {
   if (options.stats) sinks.push_back(&statsReport);
 
   const char* const uinputOverride = std::getenv("CORVANE_UINPUT_PATH");
-  const std::string uinputPath = uinputOverride != nullptr ? uinputOverride : kUinputPath;
-  UinputBus bus(uinputPath);
-  JoystickOutput joystick(bus, uinputPath, stderr);
+  const std::string joystickDevice = uinputOverride != nullptr ? uinputOverride : DefaultJoystickDevice();
+  const auto bus = CreateDriverBus(joystickDevice);
+  JoystickOutput joystick(*bus, joystickDevice, stderr);
   if (options.joystick) {
     // Without a usable device: one line that says why, and decoding goes on.
-    if (CheckUinputAccess(uinputPath.c_str(), stderr)) joystick.Start();
+    if (CheckJoystickAccess(joystickDevice, stderr)) joystick.Start();
     sinks.push_back(&joystick);
   }
 

@@ -1,4 +1,4 @@
-#include "app/form_corvane.h"
+#include "app/qt/form_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -16,10 +16,10 @@
 #include <cstdio>
 #include <exception>
 
-#include "app/monitor_box.h"
+#include "app/qt/monitor_box.h"
 #include "app/monitor_math.h"
-#include "app/slider.h"
-#include "app/task_icon.h"
+#include "app/qt/slider.h"
+#include "app/qt/task_icon.h"
 #include "app/wave_in_data.h"
 #include "app/window_placement.h"
 #include "audio/capture.h"
@@ -28,7 +28,7 @@
 
 namespace corvane {
 
-TFormCorvane::TFormCorvane(const FormPlatform& platform, QWidget* parent)
+TFormWindow::TFormWindow(const FormPlatform& platform, QWidget* parent)
     : QWidget(parent), audio_(platform.audio), mixer_(platform.mixer), bus_(platform.bus),
       store_(platform.store) {
   setObjectName(QStringLiteral("FormCorvane"));
@@ -47,10 +47,10 @@ TFormCorvane::TFormCorvane(const FormPlatform& platform, QWidget* parent)
   ConnectHandlers();
 }
 
-TFormCorvane::~TFormCorvane() { FormDestroy(); }
+TFormWindow::~TFormWindow() { FormDestroy(); }
 
 template <class Handler>
-void TFormCorvane::Guarded(Handler handler) {
+void TFormWindow::Guarded(Handler handler) {
   try {
     handler();
   } catch (const std::exception& error) {
@@ -58,20 +58,20 @@ void TFormCorvane::Guarded(Handler handler) {
   }
 }
 
-void TFormCorvane::ConnectHandlers() {
-  auto on = [this](auto* sender, auto signal, void (TFormCorvane::*handler)()) {
+void TFormWindow::ConnectHandlers() {
+  auto on = [this](auto* sender, auto signal, void (TFormWindow::*handler)()) {
     connect(sender, signal, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
   };
-  on(ButtonStart, &QPushButton::clicked, &TFormCorvane::ButtonStartClick);
-  on(ButtonOK, &QPushButton::clicked, &TFormCorvane::ButtonOKClick);
-  on(ButtonCancel, &QPushButton::clicked, &TFormCorvane::ButtonCancelClick);
-  on(ButtonApply, &QPushButton::clicked, &TFormCorvane::ButtonApplyClick);
+  on(ButtonStart, &QPushButton::clicked, &TFormWindow::ButtonStartClick);
+  on(ButtonOK, &QPushButton::clicked, &TFormWindow::ButtonOKClick);
+  on(ButtonCancel, &QPushButton::clicked, &TFormWindow::ButtonCancelClick);
+  on(ButtonApply, &QPushButton::clicked, &TFormWindow::ButtonApplyClick);
   // Lists react to the user's choice only: an index set from code runs no handler.
-  on(ComboBoxDevice, &QComboBox::activated, &TFormCorvane::ComboBoxDeviceChange);
-  on(ComboBoxPort, &QComboBox::activated, &TFormCorvane::ComboBoxPortChange);
-  on(ComboBoxMode, &QComboBox::activated, &TFormCorvane::ComboBoxModeChange);
+  on(ComboBoxDevice, &QComboBox::activated, &TFormWindow::ComboBoxDeviceChange);
+  on(ComboBoxPort, &QComboBox::activated, &TFormWindow::ComboBoxPortChange);
+  on(ComboBoxMode, &QComboBox::activated, &TFormWindow::ComboBoxModeChange);
   // The slider and the check boxes react to every change, also one made from code.
-  on(SliderVolume, &QSlider::valueChanged, &TFormCorvane::VolumeChange);
+  on(SliderVolume, &QSlider::valueChanged, &TFormWindow::VolumeChange);
   for (QComboBox* box : mapBoxes_) {
     connect(box, &QComboBox::activated, this, [this, box] { Guarded([&] { MapBoxChange(box); }); });
   }
@@ -79,12 +79,12 @@ void TFormCorvane::ConnectHandlers() {
     connect(box, &QCheckBox::toggled, this, [this, box] { Guarded([&] { CheckBoxMapClick(box); }); });
   }
   const QList<QAction*> items = PopupMenu->actions();
-  on(items.front(), &QAction::triggered, &TFormCorvane::PropertyClick);
-  on(items.back(), &QAction::triggered, &TFormCorvane::ExitClick);
-  connect(Timer, &QTimer::timeout, this, &TFormCorvane::OnTimer);
+  on(items.front(), &QAction::triggered, &TFormWindow::PropertyClick);
+  on(items.back(), &QAction::triggered, &TFormWindow::ExitClick);
+  connect(Timer, &QTimer::timeout, this, &TFormWindow::OnTimer);
 }
 
-void TFormCorvane::FormCreate() {
+void TFormWindow::FormCreate() {
   joystick_ = std::make_unique<TKestrovan>(bus_);
   receiver_ = CreateInputControl();
   PaintBox->SetSamples(receiver_->Samples, kSampleCopySize);
@@ -106,20 +106,20 @@ void TFormCorvane::FormCreate() {
   if (!TrayAvailable()) ShowWithoutTray();
 }
 
-void TFormCorvane::FormDestroy() {
+void TFormWindow::FormDestroy() {
   // The joystick goes first (removed, its device closed), then the receiver (input
   // stopped, the mixer given back what it held before).
   joystick_.reset();
   DestroyInputControl(receiver_, audio_, mixer_);
 }
 
-void TFormCorvane::OpenJoystick() {
+void TFormWindow::OpenJoystick() {
   // Neither failure is reported: without a joystick the program runs on, and reports go
   // out whenever the device is open, also when exposing failed.
   if (joystick_->Open()) joystick_->Expose();
 }
 
-void TFormCorvane::ShowError(const QString& message) {
+void TFormWindow::ShowError(const QString& message) {
   QMessageBox::critical(this, QStringLiteral("Corvane"), message);
 }
 
@@ -128,15 +128,15 @@ void TFormCorvane::ShowError(const QString& message) {
 // itself. Left clicks and double clicks open nothing.
 
 // Shown also where no tray is: the icon docks as soon as a tray appears.
-void TFormCorvane::AddTaskIcon() { TrayIcon->show(); }
+void TFormWindow::AddTaskIcon() { TrayIcon->show(); }
 
-void TFormCorvane::DelTaskIcon() { TrayIcon->hide(); }
+void TFormWindow::DelTaskIcon() { TrayIcon->hide(); }
 
-bool TFormCorvane::TrayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool TFormWindow::TrayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
 // Without a tray the window is the only way to the program: it opens at once, and
 // closing it ends the program (closeEvent).
-void TFormCorvane::ShowWithoutTray() {
+void TFormWindow::ShowWithoutTray() {
   std::fputs("corvane: the desktop shows no tray icons, so the window stays open and closing it "
              "ends Corvane; for a tray icon, add a system tray to the panel (GNOME: install "
              "gnome-shell-extension-appindicator and enable it in Extensions)\n",
@@ -144,13 +144,13 @@ void TFormCorvane::ShowWithoutTray() {
   PropertyClick();
 }
 
-void TFormCorvane::PropertyClick() {
+void TFormWindow::PropertyClick() {
   show();
   raise();
   activateWindow();
 }
 
-void TFormCorvane::ExitClick() {
+void TFormWindow::ExitClick() {
   hide();
   close();
 }
@@ -158,7 +158,7 @@ void TFormCorvane::ExitClick() {
 // Closing only hides a visible window; closing the hidden window ends the program. While
 // the desktop shows no tray, the window is the program's only way in, so closing it ends
 // the program too.
-void TFormCorvane::closeEvent(QCloseEvent* event) {
+void TFormWindow::closeEvent(QCloseEvent* event) {
   if (isVisible() && TrayAvailable()) {
     hide();
     event->ignore();
@@ -168,7 +168,7 @@ void TFormCorvane::closeEvent(QCloseEvent* event) {
   FormClose();
 }
 
-void TFormCorvane::FormClose() {
+void TFormWindow::FormClose() {
   DelTaskIcon();
   Timer->stop();
   emit Ended();
@@ -176,7 +176,7 @@ void TFormCorvane::FormClose() {
 
 // Keys the focused control leaves: Enter presses the push button that has the focus,
 // and OK, the default button, anywhere else; Escape presses Cancel.
-void TFormCorvane::keyPressEvent(QKeyEvent* event) {
+void TFormWindow::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -200,7 +200,7 @@ void TFormCorvane::keyPressEvent(QKeyEvent* event) {
 // show the window is placed once more when it is exposed, frame included. Under Wayland
 // the compositor places windows and the move does nothing.
 
-void TFormCorvane::showEvent(QShowEvent* event) {
+void TFormWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   PlaceOnScreen();
   if (QWindow* window = windowHandle(); window != nullptr && !placeWhenExposed_) {
@@ -209,7 +209,7 @@ void TFormCorvane::showEvent(QShowEvent* event) {
   }
 }
 
-bool TFormCorvane::eventFilter(QObject* watched, QEvent* event) {
+bool TFormWindow::eventFilter(QObject* watched, QEvent* event) {
   if (placeWhenExposed_ && watched == windowHandle() && event->type() == QEvent::Expose &&
       windowHandle()->isExposed()) {
     placeWhenExposed_ = false;
@@ -219,7 +219,7 @@ bool TFormCorvane::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void TFormCorvane::PlaceOnScreen() {
+void TFormWindow::PlaceOnScreen() {
   const QRect frame = frameGeometry();
   QScreen* screen = QGuiApplication::screenAt(frame.topLeft());
   if (screen == nullptr) screen = this->screen();
@@ -232,7 +232,7 @@ void TFormCorvane::PlaceOnScreen() {
 
 // Buttons.
 
-void TFormCorvane::ButtonStartClick() {
+void TFormWindow::ButtonStartClick() {
   if (receiver_->Running) {
     StopInput(*receiver_, audio_);
     Timer->stop();
@@ -244,21 +244,21 @@ void TFormCorvane::ButtonStartClick() {
   }
 }
 
-void TFormCorvane::ButtonOKClick() {
+void TFormWindow::ButtonOKClick() {
   WriteSetting();
   close();
 }
 
-void TFormCorvane::ButtonCancelClick() {
+void TFormWindow::ButtonCancelClick() {
   ReadSetting();
   close();
 }
 
-void TFormCorvane::ButtonApplyClick() { WriteSetting(); }
+void TFormWindow::ButtonApplyClick() { WriteSetting(); }
 
 // Input page: the device chooses whose mixer is driven, the port its recording source.
 
-void TFormCorvane::ComboBoxDeviceChange() {
+void TFormWindow::ComboBoxDeviceChange() {
   ComboBoxPort->clear();
   std::vector<std::string> names;
   ListInputPorts(mixer_, ComboBoxDevice->currentIndex(), names);
@@ -267,7 +267,7 @@ void TFormCorvane::ComboBoxDeviceChange() {
   ComboBoxPortChange();
 }
 
-void TFormCorvane::ComboBoxPortChange() {
+void TFormWindow::ComboBoxPortChange() {
   SelectSource(*receiver_, mixer_, ComboBoxDevice->currentIndex(), ComboBoxPort->currentIndex());
   // The slider clamps: no volume control (-1) puts it at 0. A change of position applies
   // the mixer through VolumeChange, and the mixer is applied once more in any case.
@@ -275,31 +275,31 @@ void TFormCorvane::ComboBoxPortChange() {
   ApplyMixer(*receiver_, mixer_, SliderVolume->value());
 }
 
-void TFormCorvane::VolumeChange() { ApplyMixer(*receiver_, mixer_, SliderVolume->value()); }
+void TFormWindow::VolumeChange() { ApplyMixer(*receiver_, mixer_, SliderVolume->value()); }
 
-void TFormCorvane::AddItems(QComboBox* list, const std::vector<std::string>& names) {
+void TFormWindow::AddItems(QComboBox* list, const std::vector<std::string>& names) {
   for (const std::string& name : names) list->addItem(QString::fromStdString(name));
 }
 
 // TX and Mapping pages.
 
-void TFormCorvane::ComboBoxModeChange() { receiver_->Mode = ComboBoxMode->currentIndex(); }
+void TFormWindow::ComboBoxModeChange() { receiver_->Mode = ComboBoxMode->currentIndex(); }
 
-void TFormCorvane::MapBoxChange(QComboBox* sender) {
+void TFormWindow::MapBoxChange(QComboBox* sender) {
   map_[sender->property("Tag").toInt()] = static_cast<std::uint8_t>(sender->currentIndex());
 }
 
-void TFormCorvane::CheckBoxMapClick(QCheckBox* sender) {
+void TFormWindow::CheckBoxMapClick(QCheckBox* sender) {
   map_[sender->property("Tag").toInt()] = sender->isChecked() ? 1 : 0;
 }
 
 // Buffers and the monitor.
 
-void TFormCorvane::OnWaveInData(WaveHeader* header) {
+void TFormWindow::OnWaveInData(WaveHeader* header) {
   corvane::OnWaveInData(*receiver_, audio_, path_, *joystick_, map_, header);
 }
 
-void TFormCorvane::OnTimer() {
+void TFormWindow::OnTimer() {
   tick_ = NextTick(tick_);
   if (MonitorRepaintDue(tick_)) PaintBox->update();
   for (int i = 0; i < 8; ++i) bars_[i]->setValue(BarValue(receiver_->Channels.positions[i]));
