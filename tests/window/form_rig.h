@@ -27,8 +27,10 @@ class TestForm : public TFormWindow {
   QStringList errors;
   bool trayAvailable = true;  // whether the desktop shows tray icons
 
- protected:
-  void ShowError(const QString& message) override { errors << message; }
+ public:
+  void ShowError(std::string_view message) override {
+    errors << QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
+  }
   bool TrayAvailable() const override { return trayAvailable; }
 };
 
