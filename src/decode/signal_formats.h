@@ -18,6 +18,7 @@ struct SignalFormat {
   std::int32_t mode;
   std::string_view caption;  // as the TX Type list shows it
   std::string_view option;   // as the tools' command lines name it
+  // Both are string literals, so their data() is a zero-terminated text.
 };
 
 inline constexpr std::array<SignalFormat, 2> kSignalFormats = {{

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "decode/signal_formats.h"
+
 
 namespace corvane {
 
@@ -58,7 +60,7 @@ void SignalStatsCollector::DecodeRun(SignalPath& path, TInputControl& receiver, 
   runs.longest = std::max(runs.longest, samples);
   intervalLongest_ = std::max(intervalLongest_, samples);
   // The mode's decoder first and on the program's receiver, exactly as without counting.
-  if (receiver.Mode == 0) {
+  if (receiver.Mode == kModePcm1024) {
     DecodePcm1024(path.pcm1024, receiver, samples, level);
     DecodeSpcm(shadowSpcm_, *shadowReceiver_, samples, level);
   } else {
@@ -93,7 +95,7 @@ void SignalStatsCollector::DecodePcm1024(Pcm1024Decoder& decoder, TInputControl&
 
 void SignalStatsCollector::DecodeSpcm(SpcmDecoder& decoder, TInputControl& receiver, std::int32_t samples,
                                       std::uint8_t level) {
-  const bool wasInSync = decoder.in_sync;
+  const bool wasInSync = decoder.inSync;
   const bool decodedBefore = receiver.FrameDecoded;
   receiver.FrameDecoded = false;
   decoder.DecodeRun(receiver, samples, level);
@@ -102,8 +104,8 @@ void SignalStatsCollector::DecodeSpcm(SpcmDecoder& decoder, TInputControl& recei
 
   SpcmCounts& counts = total_.spcm;
   if (!wasInSync) {
-    counts.syncs += decoder.in_sync;
-  } else if (!decoder.in_sync) {
+    counts.syncs += decoder.inSync;
+  } else if (!decoder.inSync) {
     // A frame leaves sync either complete or at an invalid symbol.
     ++(completed ? counts.frames : counts.lost);
   }

@@ -1,5 +1,7 @@
 #include "corvane-decode/signal_verdict.h"
 
+#include "decode/signal_formats.h"
+
 namespace corvane::tool {
 
 namespace {
@@ -53,8 +55,8 @@ const char* VerdictName(Verdict verdict) {
 
 const char* FormatName(AcceptedFormat format) {
   switch (format) {
-    case AcceptedFormat::kPcm1024: return "pcm1024";
-    case AcceptedFormat::kSpcm: return "spcm";
+    case AcceptedFormat::kPcm1024: return kSignalFormats[kModePcm1024].option.data();
+    case AcceptedFormat::kSpcm: return kSignalFormats[kModeSpcm].option.data();
     case AcceptedFormat::kNone: break;
   }
   return nullptr;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "corvane-decode/signal_verdict.h"
+#include "decode/signal_formats.h"
 
 namespace corvane::tool {
 
@@ -50,10 +51,12 @@ void StatsSink::OnEnd(const DecodeSummary&) {
 }
 
 void PrintStatsReport(std::FILE* out, const SignalStats& s, std::int32_t mode) {
-  const bool spcm = mode != 0;
+  const bool spcm = mode != kModePcm1024;
   const Verdict verdict = Judge(s, mode);
-  std::fprintf(out, "signal stats (decoded as %s; %s read by a shadow decoder)\n", spcm ? "spcm" : "pcm1024",
-               spcm ? "pcm1024" : "spcm");
+  const char* const pcm1024 = kSignalFormats[kModePcm1024].option.data();
+  const char* const spcmName = kSignalFormats[kModeSpcm].option.data();
+  std::fprintf(out, "signal stats (decoded as %s; %s read by a shadow decoder)\n", spcm ? spcmName : pcm1024,
+               spcm ? pcm1024 : spcmName);
   std::fprintf(out, "  level    %llu samples, %llu clipped (%.2f %%), ", static_cast<Count>(s.level.samples),
                static_cast<Count>(s.level.clipped), Percent(s.level.clipped, s.level.samples));
   PrintPeak(out, s.level.peak);
