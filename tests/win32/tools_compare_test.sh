@@ -50,6 +50,13 @@ wine "$win_decode" --raw --map 7,6,5,4,3,2,1,0,1,1 - <"$work/pcm.wav" >"$work/ta
   fail "raw table: decode.exe failed: $(cat "$work/err")"
 same "table from standard input" "$work/table.txt" "$work/table-win.txt"
 
+# --joystick without the joystick driver: one line says so, and decoding goes on.
+wine "$win_decode" --json --joystick "$work/pcm.wav" </dev/null >"$work/joystick.json" 2>"$work/joystick.err" ||
+  fail "--joystick without the driver: status $?"
+same "--joystick without the driver: JSON lines" "$work/pcm.json" "$work/joystick.json"
+grep -q "no virtual joystick: .* is not installed" "$work/joystick.err" || fail "--joystick: $(cat "$work/joystick.err")"
+[ "$(wc -l <"$work/joystick.err")" -eq 1 ] || fail "--joystick without the driver: not one line"
+
 # A bad input: the same one line, and status 1.
 status=0
 wine "$win_decode" "$work/missing.wav" </dev/null >/dev/null 2>"$work/missing.err" || status=$?
