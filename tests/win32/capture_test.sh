@@ -29,8 +29,19 @@ if [ ! -e /proc/asound/cards ] || grep -q "no soundcards" /proc/asound/cards; th
   status=0
   wine "$decode" --capture --seconds 1 </dev/null >"$work/none.out" 2>"$work/none.err" || status=$?
   [ "$status" = 1 ] || fail "without a recording device: status $status"
-  grep -q "^corvane-decode: cannot open the recording device: .* (--wait keeps trying)" "$work/none.err" ||
+  grep -q "^corvane-decode: cannot open the recording device: .*[^.] (--wait keeps trying)" "$work/none.err" ||
     fail "without a recording device: $(cat "$work/none.err")"
+  # --wait keeps trying until Ctrl+C (SIGINT, which Wine hands to the console's handler),
+  # then ends in order: the summary, status 0.
+  wine "$decode" --capture --wait </dev/null >"$work/wait.out" 2>"$work/wait.err" &
+  waiting=$!
+  sleep 3
+  kill -INT "$waiting" || fail "--wait: the tool is not running"
+  status=0
+  wait "$waiting" || status=$?
+  [ "$status" = 0 ] || fail "--wait ended by Ctrl+C: status $status"
+  grep -q "trying again every 1.5 s" "$work/wait.err" || fail "--wait: $(cat "$work/wait.err")"
+  grep -q "^0 buffers read" "$work/wait.out" || fail "--wait ended by Ctrl+C: no summary"
 fi
 
 cat >"$work/server.pa" <<CONFIG
@@ -56,12 +67,13 @@ for format in pcm1024 spcm; do
   player=""
 
   # About 190 buffers in 4 s: PCM1024 completes a frame in nearly every one, SPCM in
-  # about every second. Once every channel is in, a frame carries the positions sent.
+  # about every second, fewer when a busy machine makes Wine drop samples. Once every
+  # channel is in, a frame carries the positions sent.
   expected='"positions": \[0, 1023, 100, 900, 512, 511, 333, 777, '
   lines=$(wc -l <"$work/$format.json")
   good=$(grep -c "$expected" "$work/$format.json" || true)
   echo "$format: $lines buffers with a frame, $good of them with the positions sent"
-  [ "$lines" -ge 40 ] || fail "$format: only $lines buffers decoded a frame"
+  [ "$lines" -ge 10 ] || fail "$format: only $lines buffers decoded a frame"
   [ "$good" -ge $((lines * 9 / 10)) ] || fail "$format: only $good of $lines with the positions sent"
   tail -n 1 "$work/$format.json" | grep -q "$expected" || fail "$format: the last report is not the positions sent"
 done
