@@ -162,11 +162,15 @@ bool WaveInAudioDevice::Close(WaveInHandle handle) {
 
 bool WaveInAudioDevice::HandleMessage(UINT message, WPARAM, LPARAM lParam) {
   if (message != MM_WIM_DATA) return false;
-  // The record names its slot; the device handle carried in wParam is not needed.
+  // Only a record of this device is read; the device handle carried in wParam is not
+  // needed.
   const auto* record = reinterpret_cast<const WAVEHDR*>(lParam);
-  const DWORD_PTR index = record != nullptr ? record->dwUser : kSlots;
-  if (index >= static_cast<DWORD_PTR>(kSlots) || slots_[index].record != record) return false;
-  Slot& slot = slots_[index];
+  Slot* found = nullptr;
+  for (Slot& slot : slots_) {
+    if (record != nullptr && slot.record == record) found = &slot;
+  }
+  if (found == nullptr) return false;
+  Slot& slot = *found;
   slot.withDevice = false;
   slot.header->bytesRecorded = record->dwBytesRecorded;
   slot.header->flags = record->dwFlags;
@@ -190,12 +194,10 @@ WaveInAudioDevice::Slot* WaveInAudioDevice::FindSlot(int session, const WaveHead
 
 WaveInAudioDevice::Slot* WaveInAudioDevice::BindSlot(int session, WaveHeader* header) {
   if (Slot* slot = FindSlot(session, header)) return slot;
-  for (int i = 0; i < kSlots; ++i) {
-    Slot& slot = slots_[i];
+  for (Slot& slot : slots_) {
     if (slot.record != nullptr) continue;
     slot.record = static_cast<WAVEHDR*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(WAVEHDR)));
     if (slot.record == nullptr) return nullptr;
-    slot.record->dwUser = static_cast<DWORD_PTR>(i);
     slot.header = header;
     slot.session = session;
     slot.withDevice = false;
