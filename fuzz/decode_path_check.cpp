@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "decode/input_control.h"
+#include "decode/signal_formats.h"
 #include "decode/signal_path.h"
 #include "fuzz_checks.h"
 
@@ -94,7 +95,7 @@ const char* CheckDecodePath(const std::uint8_t* data, std::size_t size) {
   std::size_t pos = 0;
   while (pos < size) {
     const std::uint8_t control = data[pos++];
-    if (control & 0x80) mode = mode == 0 ? 1 : 0;
+    if (control & 0x80) mode = (mode + 1) % static_cast<std::int32_t>(kSignalFormats.size());
     const std::size_t samples = std::min<std::size_t>((control & 0x7F) * 8u + 1u, (size - pos) / 2);
     for (Lane& lane : lanes) lane.Buffer(data + pos, samples, mode, control);
     pos += samples * 2;

@@ -11,6 +11,7 @@
 
 #include "app/form_corvane.h"
 #include "app/form_view.h"
+#include "decode/signal_formats.h"
 
 namespace corvane::testing {
 
@@ -33,7 +34,9 @@ class FakeFormView : public FormView {
 
   FakeFormView() {
     lists[FormControl::ComboBoxDevice] = {{"Not selected"}, 0};
-    lists[FormControl::ComboBoxMode] = {{"PCM1024 (Futaba)", "SPCM (JR)"}, 0};
+    List& modes = lists[FormControl::ComboBoxMode];
+    for (const SignalFormat& format : kSignalFormats) modes.items.emplace_back(format.caption);
+    modes.index = 0;
   }
 
   // The form a close request asks.

@@ -15,6 +15,7 @@
 #include "app/qt/form_window.h"
 #include "app/qt/monitor_box.h"
 #include "app/qt/slider.h"
+#include "decode/signal_formats.h"
 
 namespace corvane {
 
@@ -80,8 +81,9 @@ void TFormWindow::BuildControls() {
   TabSheetTX = AddPage(PageControl, "TabSheetTX", "TX");
   PlaceLabel(TabSheetTX, QStringLiteral("LabelT1"), QStringLiteral("TX Type"), 32, 43);
   ComboBoxMode = Place<QComboBox>(TabSheetTX, "ComboBoxMode", 88, 40, 209, 20);
-  ComboBoxMode->addItem(QStringLiteral("PCM1024 (Futaba)"));
-  ComboBoxMode->addItem(QStringLiteral("SPCM (JR)"));
+  for (const SignalFormat& format : kSignalFormats) {
+    ComboBoxMode->addItem(QString::fromLatin1(format.caption.data(), static_cast<qsizetype>(format.caption.size())));
+  }
   ComboBoxMode->setCurrentIndex(0);
   for (int i = 0; i < 8; ++i) {
     PlaceLabel(TabSheetTX, Numbered("LabelT", i + 2), Numbered("Ch.", i + 1), 32, 115 + 24 * i);
