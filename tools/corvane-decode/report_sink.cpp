@@ -45,7 +45,7 @@ void TableSink::OnEnd(const DecodeSummary& s) {
 void JsonSink::OnDecodedBuffer(const DecodedBuffer& b) {
   std::fprintf(out_, "{\"buffer\": %llu", static_cast<unsigned long long>(b.index));
   PrintArray(out_, "positions", b.table.positions);
-  PrintArray(out_, "seconds", b.table.seconds);
+  PrintArray(out_, "seconds", b.table.secondValues);
   PrintArray(out_, "flags", b.table.flags);
   std::fputs(", \"report\": \"", out_);
   for (std::uint8_t byte : b.report) std::fprintf(out_, "%02x", static_cast<unsigned>(byte));

@@ -94,7 +94,7 @@ bool ParseSiggenOptions(int argc, const char* const* argv, SiggenOptions& o, std
     } else if (arg == "--second-values") {
       if (!value()) return false;
       if (!ParseList(v, 8, 0, 1023, list)) return bad("eight numbers 0-1023 separated by commas");
-      CopyList(list, o.pcm1024.seconds);
+      CopyList(list, o.pcm1024.secondValues);
     } else if (arg == "--flags") {
       if (!value()) return false;
       if (!ParseList(v, 8, 0, 1, list)) return bad("eight bits 0/1 separated by commas");
