@@ -33,8 +33,6 @@ class FileKeyStore : public KeyStore {
                 std::span<const std::uint8_t> data) override;
   bool CloseKey(KeyHandle key) override;
 
-  const std::filesystem::path& file() const { return file_; }
-
  private:
   struct OpenedKey {
     std::string name;  // e.g. HKEY_LOCAL_MACHINE\SOFTWARE\Example
