@@ -13,7 +13,13 @@ namespace {
   throw SettingsError(text);
 }
 
-[[noreturn]] void SetFailed(std::string_view name) { Raise("'%s' の設定に失敗しました", name); }
+// A failed write names its cause where the store can tell it.
+[[noreturn]] void SetFailed(std::string_view name, const std::string& cause) {
+  std::string text("'%s' の設定に失敗しました");
+  text.replace(text.find("%s"), 2, name);
+  if (!cause.empty()) text += " (" + cause + ")";
+  throw SettingsError(text);
+}
 [[noreturn]] void GetFailed(std::string_view name) { Raise("'%s' の取得に失敗しました", name); }
 [[noreturn]] void WrongType(std::string_view name) { Raise("'%s' のデータ型が不正です", name); }
 
@@ -26,7 +32,9 @@ std::string_view WithoutLeadingBackslash(std::string_view path) {
 
 bool RegistryKey::OpenForWriting(KeyRoot root, std::string_view path) {
   Close();
-  return store_.CreateKey(root, WithoutLeadingBackslash(path), &key_);
+  const bool opened = store_.CreateKey(root, WithoutLeadingBackslash(path), &key_);
+  openError_ = opened ? std::string() : store_.LastError();
+  return opened;
 }
 
 bool RegistryKey::OpenForReading(KeyRoot root, std::string_view path) {
@@ -62,7 +70,8 @@ void RegistryKey::WriteInteger(std::string_view name, std::int32_t value) {
   const std::array<std::uint8_t, 4> bytes{
       static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
       static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 24)};
-  if (key_ == kNoKey || !store_.SetValue(key_, name, kRegDword, bytes)) SetFailed(name);
+  if (key_ == kNoKey) SetFailed(name, openError_);
+  if (!store_.SetValue(key_, name, kRegDword, bytes)) SetFailed(name, store_.LastError());
 }
 
 std::size_t RegistryKey::ReadBinary(std::string_view name, std::span<std::uint8_t> buffer) {
@@ -78,7 +87,8 @@ std::size_t RegistryKey::ReadBinary(std::string_view name, std::span<std::uint8_
 }
 
 void RegistryKey::WriteBinary(std::string_view name, std::span<const std::uint8_t> data) {
-  if (key_ == kNoKey || !store_.SetValue(key_, name, kRegBinary, data)) SetFailed(name);
+  if (key_ == kNoKey) SetFailed(name, openError_);
+  if (!store_.SetValue(key_, name, kRegBinary, data)) SetFailed(name, store_.LastError());
 }
 
 }  // namespace corvane
