@@ -3,6 +3,8 @@
 #include <array>
 #include <string>
 
+#include "platform/little_endian.h"
+
 namespace corvane {
 namespace {
 
@@ -60,16 +62,12 @@ std::int32_t RegistryKey::ReadInteger(std::string_view name) {
   // Data longer than 4 bytes fails the read itself, before its type is looked at.
   if (key_ == kNoKey || !store_.ReadValue(key_, name, &type, bytes, &size)) GetFailed(name);
   if (type != kRegDword) WrongType(name);
-  const std::uint32_t n = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
-                          (static_cast<std::uint32_t>(bytes[3]) << 24);
-  return static_cast<std::int32_t>(n);
+  return static_cast<std::int32_t>(GetLe32(bytes.data()));
 }
 
 void RegistryKey::WriteInteger(std::string_view name, std::int32_t value) {
-  const auto n = static_cast<std::uint32_t>(value);
-  const std::array<std::uint8_t, 4> bytes{
-      static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
-      static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 24)};
+  std::array<std::uint8_t, 4> bytes{};
+  PutLe32(bytes.data(), static_cast<std::uint32_t>(value));
   if (key_ == kNoKey) SetFailed(name, openError_);
   if (!store_.SetValue(key_, name, kRegDword, bytes)) SetFailed(name, store_.LastError());
 }

@@ -76,7 +76,7 @@ bool UinputBus::Handle(const uinput::Request& request, std::uint8_t* buffer) {
   switch (request.kind) {
     case uinput::RequestKind::kPortDescription:
       portDescribed_ = true;
-      PutU32(buffer + kPortHandleOffset, kPortHandle);
+      PutLe32(buffer + kPortHandleOffset, kPortHandle);
       return true;
     case uinput::RequestKind::kExpose:
       if (!portDescribed_ || request.handle != kPortHandle || hardware_ != 0) return false;
@@ -85,7 +85,7 @@ bool UinputBus::Handle(const uinput::Request& request, std::uint8_t* buffer) {
       hardware_ = lastHardware_;
       axes_ = request.axes;
       buttons_ = request.buttons;
-      PutU32(buffer + kExposeHardwareOffset, hardware_);
+      PutLe32(buffer + kExposeHardwareOffset, hardware_);
       return true;
     case uinput::RequestKind::kSetState:
       // Accepted with nothing exposed, so the client can tell this device is the bus.
