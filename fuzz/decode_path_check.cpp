@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "decode/input_control.h"
+#include "decode/signal_formats.h"
 #include "decode/signal_path.h"
 #include "fuzz_checks.h"
 
@@ -17,7 +18,7 @@ namespace {
 
 const char* CheckTable(const ChannelTable& t) {
   for (int i = 0; i < 8; ++i) {
-    if (t.positions[i] < 0 || t.positions[i] > 1023 || t.seconds[i] < 0 || t.seconds[i] > 1023) {
+    if (t.positions[i] < 0 || t.positions[i] > 1023 || t.secondValues[i] < 0 || t.secondValues[i] > 1023) {
       return "channel values are 0 ... 1023";
     }
     if (t.flags[i] != 0 && t.flags[i] != 1) return "flags are 0 or 1";
@@ -26,7 +27,7 @@ const char* CheckTable(const ChannelTable& t) {
     if (t.positions[i] != 0 && t.positions[i] != 1 && t.positions[i] != kCentre) {
       return "auxiliary slots hold 0, 1 or 512";
     }
-    if (t.seconds[i] != kCentre || t.flags[i] != 0) return "auxiliary slots keep their second value and flag";
+    if (t.secondValues[i] != kCentre || t.flags[i] != 0) return "auxiliary slots keep their second value and flag";
   }
   return nullptr;
 }
@@ -36,8 +37,8 @@ const char* CheckCounters(const SignalPath& p) {
       p.pcm1024.symbolIndex > 7) {
     return "the PCM1024 frame phase is 0 ... 8 and its symbol index 0 ... 7";
   }
-  if (p.spcm.symbol_count < 0 || p.spcm.symbol_count > SpcmDecoder::kSymbolsPerFrame ||
-      p.spcm.bit_count < -1 || p.spcm.bit_count > 8 * SpcmDecoder::kSymbolsPerFrame) {
+  if (p.spcm.symbolCount < 0 || p.spcm.symbolCount > SpcmDecoder::kSymbolsPerFrame ||
+      p.spcm.bitCount < -1 || p.spcm.bitCount > 8 * SpcmDecoder::kSymbolsPerFrame) {
     return "the SPCM symbol and cell counts stay within a frame";
   }
   return nullptr;
@@ -52,10 +53,10 @@ bool SameState(const SignalPath& a, const SignalPath& b) {
                    p.inSync == q.inSync && p.framePhase == q.framePhase && p.symbolIndex == q.symbolIndex &&
                    std::equal(p.accumulators, p.accumulators + 2, q.accumulators);
   const SpcmDecoder &u = a.spcm, &v = b.spcm;
-  const bool spcm = u.in_sync == v.in_sync && std::equal(u.cells, u.cells + 32, v.cells) &&
-                    u.bit_count == v.bit_count && u.symbol_count == v.symbol_count &&
+  const bool spcm = u.inSync == v.inSync && std::equal(u.cells, u.cells + 32, v.cells) &&
+                    u.bitCount == v.bitCount && u.symbolCount == v.symbolCount &&
                     std::equal(u.symbols, u.symbols + SpcmDecoder::kSymbolsPerFrame, v.symbols) &&
-                    std::equal(u.channel_words, u.channel_words + SpcmDecoder::kChannelWords, v.channel_words);
+                    std::equal(u.channelWords, u.channelWords + SpcmDecoder::kChannelWords, v.channelWords);
   return slicer && pcm && spcm;
 }
 
@@ -94,7 +95,7 @@ const char* CheckDecodePath(const std::uint8_t* data, std::size_t size) {
   std::size_t pos = 0;
   while (pos < size) {
     const std::uint8_t control = data[pos++];
-    if (control & 0x80) mode = mode == 0 ? 1 : 0;
+    if (control & 0x80) mode = (mode + 1) % static_cast<std::int32_t>(kSignalFormats.size());
     const std::size_t samples = std::min<std::size_t>((control & 0x7F) * 8u + 1u, (size - pos) / 2);
     for (Lane& lane : lanes) lane.Buffer(data + pos, samples, mode, control);
     pos += samples * 2;

@@ -1,5 +1,6 @@
 #include "platform/linux/file_key_store.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -270,7 +271,8 @@ TEST_F(FileKeyStoreTest, WriteThatCannotReachTheFileFailsAtTheFirstValueAndLoses
       if (std::string(c.what) == "disk full") limit.emplace(before.size());
       error = ErrorOf([&] { WriteSettings(store, 1, kDefaultMap); });
     }
-    EXPECT_EQ(error, "'InputDevice' の設定に失敗しました");
+    // The error names the value, then the file and the system's reason.
+    EXPECT_THAT(error, ::testing::StartsWith("'InputDevice' の設定に失敗しました (" + file.string() + ": "));
     if (fileWasThere) {
       EXPECT_EQ(ReadText(file), before);
     }
@@ -288,7 +290,8 @@ TEST_F(FileKeyStoreTest, ValueWrittenBeforeALaterFailureStaysWritten) {
   const std::string afterFirst = ReadText(file);
   {
     FileSizeLimit limit(afterFirst.size() - 1);
-    EXPECT_EQ(ErrorOf([&] { key.WriteInteger("InputPort", 2); }), "'InputPort' の設定に失敗しました");
+    EXPECT_EQ(ErrorOf([&] { key.WriteInteger("InputPort", 2); }),
+              "'InputPort' の設定に失敗しました (" + file.string() + ": File too large)");
   }
   EXPECT_EQ(ReadText(file), afterFirst);
   EXPECT_NE(afterFirst, saved);

@@ -16,7 +16,7 @@ TEST(InputControl, CreationValues) {
   EXPECT_EQ(rx->VolumeControl, -1);
   for (int i = 0; i < kChannelSlots; ++i) {
     EXPECT_EQ(rx->Channels.positions[i], 512) << i;
-    EXPECT_EQ(rx->Channels.seconds[i], 512) << i;
+    EXPECT_EQ(rx->Channels.secondValues[i], 512) << i;
     EXPECT_EQ(rx->Channels.flags[i], 0) << i;
   }
   // A cleared sample copy: the monitor draws a flat line before the first buffer.

@@ -23,7 +23,7 @@ std::string Flipped(std::string cells) {
 }
 
 std::string Word(std::int32_t symbol) {
-  return std::bitset<10>(CodeWordOfSymbol[static_cast<std::size_t>(symbol)]).to_string();
+  return std::bitset<10>(kCodeWordOfSymbol[static_cast<std::size_t>(symbol)]).to_string();
 }
 
 // The four code words of a packet carrying `data`, as sent at phases 4–7.
@@ -84,7 +84,7 @@ TEST_F(Pcm1024DecoderTest, WorkedExampleInBothPolarities) {
     Feed(flip ? Flipped(cells) : cells);
     const std::int32_t expected[10] = {100, 512, 200, 512, 300, 512, 400, 512, 0, 0};
     for (int i = 0; i < 10; ++i) EXPECT_EQ(rx->Channels.positions[i], expected[i]) << i;
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(rx->Channels.seconds[i], 512) << i;
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(rx->Channels.secondValues[i], 512) << i;
     for (int i = 0; i < 10; ++i) EXPECT_EQ(rx->Channels.flags[i], 0) << i;
     EXPECT_TRUE(rx->FrameDecoded);
     EXPECT_EQ(decoder.framePhase, flip ? 2 : 6);
@@ -142,7 +142,7 @@ TEST_F(Pcm1024DecoderTest, FrameKindsRouteToTheirEntries) {
     const int entries[3] = {0, 2, 9};
     for (int i = 0; i < 3; ++i) {
       EXPECT_EQ(rx->Channels.positions[entries[i]], c.positions[i]) << entries[i];
-      EXPECT_EQ(rx->Channels.seconds[entries[i]], c.seconds[i]) << entries[i];
+      EXPECT_EQ(rx->Channels.secondValues[entries[i]], c.seconds[i]) << entries[i];
       EXPECT_EQ(rx->Channels.flags[entries[i]], c.flags[i]) << entries[i];
     }
   }

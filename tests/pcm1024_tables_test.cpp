@@ -39,7 +39,7 @@ TEST(Pcm1024Tables, CodeWordTableMatchesTheListedWords) {
   for (std::int32_t symbol = 0; symbol < 64; ++symbol) {
     const auto word = static_cast<std::uint32_t>(std::bitset<10>(kListedCodeWords[symbol]).to_ulong());
     EXPECT_EQ(CodeWordTable[word], symbol) << kListedCodeWords[symbol];
-    EXPECT_EQ(CodeWordOfSymbol[static_cast<std::size_t>(symbol)], word);
+    EXPECT_EQ(kCodeWordOfSymbol[static_cast<std::size_t>(symbol)], word);
   }
 }
 
@@ -84,7 +84,7 @@ TEST(Pcm1024Tables, PacketOfPositionCentreIsSentAsItsFourCodeWords) {
   for (int i = 0; i < 4; ++i) {
     const auto symbol = static_cast<std::int32_t>((packet >> (18 - 6 * i)) & 63);
     EXPECT_EQ(symbol, symbols[i]);
-    EXPECT_EQ(std::bitset<10>(CodeWordOfSymbol[static_cast<std::size_t>(symbol)]).to_string(), words[i]);
+    EXPECT_EQ(std::bitset<10>(kCodeWordOfSymbol[static_cast<std::size_t>(symbol)]).to_string(), words[i]);
   }
 }
 

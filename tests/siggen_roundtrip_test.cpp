@@ -71,7 +71,7 @@ TEST(SiggenRoundTrip, Pcm1024PositionsComeBackThroughImpairments) {
 TEST(SiggenRoundTrip, Pcm1024FrameKindsAndAuxiliaryBits) {
   Pcm1024Settings settings;
   settings.positions = kPositions;
-  settings.seconds = {10, 20, 30, 40, 50, 60, 70, 80};
+  settings.secondValues = {10, 20, 30, 40, 50, 60, 70, 80};
   settings.flags = {1, 0, 1, 1, 0, 1, 1, 0};
   settings.aux8 = 1;
   settings.aux9 = 1;
@@ -83,7 +83,7 @@ TEST(SiggenRoundTrip, Pcm1024FrameKindsAndAuxiliaryBits) {
   const ChannelTable& t = rx->Channels;
   for (int i : {0, 1, 4, 5}) {
     EXPECT_EQ(t.positions[i], 512) << i;
-    EXPECT_EQ(t.seconds[i], settings.seconds[static_cast<std::size_t>(i)]) << i;
+    EXPECT_EQ(t.secondValues[i], settings.secondValues[static_cast<std::size_t>(i)]) << i;
     EXPECT_EQ(t.flags[i], settings.flags[static_cast<std::size_t>(i)]) << i;
   }
   for (int i : {2, 3, 6, 7}) EXPECT_EQ(t.positions[i], kPositions[static_cast<std::size_t>(i)]) << i;
@@ -95,7 +95,7 @@ TEST(SiggenRoundTrip, Pcm1024FrameKindsAndAuxiliaryBits) {
   DecodeSignal(kind01, *rx, 0.5);
   for (int i : {0, 1, 4, 5}) EXPECT_EQ(t.positions[i], kPositions[static_cast<std::size_t>(i)]) << i;
   for (int i : {2, 3, 6, 7}) {
-    EXPECT_EQ(t.seconds[i], settings.seconds[static_cast<std::size_t>(i)]) << i;
+    EXPECT_EQ(t.secondValues[i], settings.secondValues[static_cast<std::size_t>(i)]) << i;
     EXPECT_EQ(t.flags[i], settings.flags[static_cast<std::size_t>(i)]) << i;
   }
 }

@@ -81,23 +81,23 @@ TEST(SignalSlicer, ConstantHighNeverHandsOver) {
   EXPECT_EQ(slicer.run, 5000);
 }
 
-std::vector<std::int16_t> SquareWave(int halves, bool start_high) {
+std::vector<std::int16_t> SquareWave(int halves, bool startHigh) {
   std::vector<std::int16_t> wave;
   for (int h = 0; h < halves; ++h) {
-    const bool high = (h % 2 == 0) == start_high;
+    const bool high = (h % 2 == 0) == startHigh;
     wave.insert(wave.end(), 8, high ? 10000 : -10000);
   }
   return wave;
 }
 
 TEST(SignalSlicer, SquareWaveRunsComeAtEachEdge) {
-  for (bool start_high : {true, false}) {
+  for (bool startHigh : {true, false}) {
     SignalSlicer slicer;
-    auto runs = SliceStream(slicer, SquareWave(40, start_high));
-    ASSERT_EQ(runs.size(), 39u) << start_high;
+    auto runs = SliceStream(slicer, SquareWave(40, startHigh));
+    ASSERT_EQ(runs.size(), 39u) << startHigh;
     for (std::size_t k = 0; k < runs.size(); ++k) {
-      const std::uint8_t level = (k % 2 == 0) == start_high ? 1 : 0;
-      EXPECT_EQ(runs[k], (SlicedRun{8, level, static_cast<long>(8 * (k + 1)), 0})) << start_high << " run " << k;
+      const std::uint8_t level = (k % 2 == 0) == startHigh ? 1 : 0;
+      EXPECT_EQ(runs[k], (SlicedRun{8, level, static_cast<long>(8 * (k + 1)), 0})) << startHigh << " run " << k;
     }
   }
 }

@@ -60,10 +60,10 @@ int Feed(SpcmDecoder& decoder, TInputControl& rx, const std::vector<std::int32_t
 }
 
 bool SameState(const SpcmDecoder& a, const SpcmDecoder& b) {
-  return a.in_sync == b.in_sync && a.bit_count == b.bit_count && a.symbol_count == b.symbol_count &&
+  return a.inSync == b.inSync && a.bitCount == b.bitCount && a.symbolCount == b.symbolCount &&
          std::memcmp(a.cells, b.cells, sizeof a.cells) == 0 &&
          std::equal(a.symbols, a.symbols + 30, b.symbols) &&
-         std::equal(a.channel_words, a.channel_words + 8, b.channel_words);
+         std::equal(a.channelWords, a.channelWords + 8, b.channelWords);
 }
 
 // Symbol values chosen so that any mix-up of pairs, halves or order shows.
@@ -90,8 +90,8 @@ TEST(SpcmDecoder, OnlyRunsOf18To21SamplesStartAFrameAtEitherLevel) {
       SpcmDecoder decoder;
       decoder.DecodeRun(*rx, run, level);
       const bool sync = run >= 18 && run <= 21;
-      EXPECT_EQ(decoder.in_sync, sync) << run << " level " << int{level};
-      EXPECT_EQ(decoder.bit_count, sync ? -1 : 0) << run;
+      EXPECT_EQ(decoder.inSync, sync) << run << " level " << int{level};
+      EXPECT_EQ(decoder.bitCount, sync ? -1 : 0) << run;
     }
   }
 }
@@ -103,7 +103,7 @@ TEST(SpcmDecoder, RunsRoundToWholeCells) {
     auto rx = CreateInputControl();
     SpcmDecoder decoder;
     Feed(decoder, *rx, {kSync, samples});
-    EXPECT_EQ(decoder.bit_count, cells - 1) << samples;
+    EXPECT_EQ(decoder.bitCount, cells - 1) << samples;
   }
 }
 
@@ -118,13 +118,13 @@ TEST(SpcmDecoder, FrameGivesPositionsFromSymbolPairs) {
   EXPECT_EQ(TablePositions(*rx), (SpcmPositions{512, 512, 512, 512, 512, 512, 512, 512}));
   EXPECT_EQ(Feed(decoder, *rx, {runs.back()}), 1);
   EXPECT_EQ(TablePositions(*rx), ExpectedPositions(symbols));
-  EXPECT_FALSE(decoder.in_sync);
-  EXPECT_EQ(decoder.symbol_count, 30);
+  EXPECT_FALSE(decoder.inSync);
+  EXPECT_EQ(decoder.symbolCount, 30);
   // Auxiliary slots, second values and flags are not this decoder's.
   EXPECT_EQ(rx->Channels.positions[8], 512);
   EXPECT_EQ(rx->Channels.positions[9], 512);
   for (int k = 0; k < kChannelSlots; ++k) {
-    EXPECT_EQ(rx->Channels.seconds[k], 512);
+    EXPECT_EQ(rx->Channels.secondValues[k], 512);
     EXPECT_EQ(rx->Channels.flags[k], 0);
   }
 }
@@ -203,14 +203,14 @@ TEST(SpcmDecoder, InvalidPatternLosesSyncAndKeepsTheTable) {
         rx->FrameDecoded = false;
         decoder.DecodeRun(*rx, run, 0);
         frames += rx->FrameDecoded ? 1 : 0;
-        if (!lost && decoder.symbol_count > at) {
+        if (!lost && decoder.symbolCount > at) {
           lost = true;
-          EXPECT_FALSE(decoder.in_sync) << int{bad} << " at " << at;
+          EXPECT_FALSE(decoder.inSync) << int{bad} << " at " << at;
           EXPECT_EQ(decoder.symbols[at], -1);
         }
       }
-      EXPECT_TRUE(lost) << int{bad} << " at " << at << " count " << decoder.symbol_count << " bits " << decoder.bit_count;
-      EXPECT_FALSE(decoder.in_sync);
+      EXPECT_TRUE(lost) << int{bad} << " at " << at << " count " << decoder.symbolCount << " bits " << decoder.bitCount;
+      EXPECT_FALSE(decoder.inSync);
       EXPECT_EQ(frames, 0) << int{bad} << " at " << at;
       EXPECT_EQ(TablePositions(*rx), ExpectedPositions(good)) << int{bad} << " at " << at;
       // The next sync run starts over, with none of the lost frame's cells left over.
@@ -251,12 +251,12 @@ TEST(SpcmDecoder, AnyRunsKeepTheStateInBounds) {
     const int k = pick(rng);
     const std::int32_t run = k == 4 ? any(rng) : kinds[k];
     decoder.DecodeRun(*rx, run, static_cast<std::uint8_t>(rng() & 1));
-    ASSERT_GE(decoder.symbol_count, 0);
-    ASSERT_LE(decoder.symbol_count, 30);
-    ASSERT_GE(decoder.bit_count, -1);
-    ASSERT_LE(decoder.bit_count, 240 - 8 * decoder.symbol_count);
-    if (!decoder.in_sync) continue;
-    for (int w = 0; w < 8; ++w) ASSERT_LE(decoder.channel_words[w], 1023);
+    ASSERT_GE(decoder.symbolCount, 0);
+    ASSERT_LE(decoder.symbolCount, 30);
+    ASSERT_GE(decoder.bitCount, -1);
+    ASSERT_LE(decoder.bitCount, 240 - 8 * decoder.symbolCount);
+    if (!decoder.inSync) continue;
+    for (int w = 0; w < 8; ++w) ASSERT_LE(decoder.channelWords[w], 1023);
   }
   for (int k = 0; k < 8; ++k) {
     EXPECT_GE(rx->Channels.positions[k], 0);
@@ -340,8 +340,8 @@ struct FrameCounter {
   int good = 0;
   int wrong = 0;
   void DecodeRun(TInputControl& rx, std::int32_t samples, std::uint8_t level) {
-    if (drop_on_glitch && decoder.in_sync && samples < 4) {
-      decoder.in_sync = false;
+    if (drop_on_glitch && decoder.inSync && samples < 4) {
+      decoder.inSync = false;
       return;
     }
     rx.FrameDecoded = false;

@@ -23,16 +23,16 @@ using uinput::RequestKind;
 
 Bytes Record(std::size_t size, std::uint32_t sizeField) {
   Bytes b(size, 0);
-  if (size >= 4) joybus::PutU32(b.data(), sizeField);
+  if (size >= 4) joybus::PutLe32(b.data(), sizeField);
   return b;
 }
 
 Bytes Expose(std::uint32_t port, std::uint16_t axes, std::uint16_t buttons, std::size_t size = 122) {
   Bytes b = Record(size, 64);
-  joybus::PutU32(&b[4], port);
-  joybus::PutU16(&b[12], 1);
-  joybus::PutU16(&b[14], axes);
-  joybus::PutU16(&b[18], buttons);
+  joybus::PutLe32(&b[4], port);
+  joybus::PutLe16(&b[12], 1);
+  joybus::PutLe16(&b[14], axes);
+  joybus::PutLe16(&b[18], buttons);
   return b;
 }
 
@@ -44,7 +44,7 @@ TEST(UinputRequests, ParsesEachRecordAndRejectsMalformedOnes) {
     RequestKind kind;
   };
   Bytes remove = Record(8, 8);
-  joybus::PutU32(&remove[4], 0xA1B2C3D4);
+  joybus::PutLe32(&remove[4], 0xA1B2C3D4);
   const Case cases[] = {
       {"port description", 0x2A0008, Record(40, 40), RequestKind::kPortDescription},
       {"port description, wrong size field", 0x2A0008, Record(40, 8), RequestKind::kInvalid},
@@ -74,8 +74,8 @@ TEST(UinputRequests, ParsesEachRecordAndRejectsMalformedOnes) {
   EXPECT_EQ(ParseRequest(0x2A0004, remove.data(), 8).handle, 0xA1B2C3D4u);
 
   Bytes state(36, 0);
-  joybus::PutU32(&state[0], 1023);
-  joybus::PutU32(&state[20], 0xFFFFFFFF);
+  joybus::PutLe32(&state[0], 1023);
+  joybus::PutLe32(&state[20], 0xFFFFFFFF);
   state[26] = 1;
   state[35] = 7;  // any non-zero byte is pressed
   const uinput::Request s = ParseRequest(0x2A2004, state.data(), 36);
@@ -92,7 +92,7 @@ TEST(UinputRequests, AnyRecordIsSafeToParse) {
   for (int i = 0; i < 2000; ++i) {
     Bytes bytes(random() % 200);
     for (std::uint8_t& b : bytes) b = static_cast<std::uint8_t>(random());
-    if (bytes.size() >= 4 && random() % 2) joybus::PutU32(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    if (bytes.size() >= 4 && random() % 2) joybus::PutLe32(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     const uinput::Request r = ParseRequest(codes[random() % 5], bytes.data(), bytes.size());
     EXPECT_LE(r.axes, 6);
     EXPECT_LE(r.buttons, 10);
@@ -127,7 +127,7 @@ std::vector<input_event> ReadEvents(int fd) {
 
 TEST(UinputRequests, StateEventsAreOnePerAxisAndButtonThenOneSync) {
   Bytes state(36, 0);
-  for (int i = 0; i < 6; ++i) joybus::PutU32(&state[4 * static_cast<std::size_t>(i)], 100u * static_cast<std::uint32_t>(i));
+  for (int i = 0; i < 6; ++i) joybus::PutLe32(&state[4 * static_cast<std::size_t>(i)], 100u * static_cast<std::uint32_t>(i));
   state[26] = 1;
   state[33] = 1;
   const uinput::Request request = ParseRequest(0x2A2004, state.data(), 36);
@@ -254,7 +254,7 @@ TEST_F(UinputBusTest, RefusesRequestsOutOfTurn) {
   EXPECT_FALSE(bus.Request(device, 0x2A0000, expose.data(), 122));  // no port description yet
   Bytes port = Record(40, 40);
   ASSERT_TRUE(bus.Request(device, 0x2A0008, port.data(), 40));
-  const std::uint32_t portHandle = joybus::GetU32(&port[4]);
+  const std::uint32_t portHandle = joybus::GetLe32(&port[4]);
   EXPECT_NE(portHandle, 0u);
   expose = Expose(portHandle + 1, 6, 10);
   EXPECT_FALSE(bus.Request(device, 0x2A0000, expose.data(), 122));  // a port it never gave

@@ -3,6 +3,8 @@
 #include <array>
 #include <string>
 
+#include "platform/little_endian.h"
+
 namespace corvane {
 namespace {
 
@@ -13,7 +15,13 @@ namespace {
   throw SettingsError(text);
 }
 
-[[noreturn]] void SetFailed(std::string_view name) { Raise("'%s' の設定に失敗しました", name); }
+// A failed write names its cause where the store can tell it.
+[[noreturn]] void SetFailed(std::string_view name, const std::string& cause) {
+  std::string text("'%s' の設定に失敗しました");
+  text.replace(text.find("%s"), 2, name);
+  if (!cause.empty()) text += " (" + cause + ")";
+  throw SettingsError(text);
+}
 [[noreturn]] void GetFailed(std::string_view name) { Raise("'%s' の取得に失敗しました", name); }
 [[noreturn]] void WrongType(std::string_view name) { Raise("'%s' のデータ型が不正です", name); }
 
@@ -26,7 +34,9 @@ std::string_view WithoutLeadingBackslash(std::string_view path) {
 
 bool RegistryKey::OpenForWriting(KeyRoot root, std::string_view path) {
   Close();
-  return store_.CreateKey(root, WithoutLeadingBackslash(path), &key_);
+  const bool opened = store_.CreateKey(root, WithoutLeadingBackslash(path), &key_);
+  openError_ = opened ? std::string() : store_.LastError();
+  return opened;
 }
 
 bool RegistryKey::OpenForReading(KeyRoot root, std::string_view path) {
@@ -52,17 +62,14 @@ std::int32_t RegistryKey::ReadInteger(std::string_view name) {
   // Data longer than 4 bytes fails the read itself, before its type is looked at.
   if (key_ == kNoKey || !store_.ReadValue(key_, name, &type, bytes, &size)) GetFailed(name);
   if (type != kRegDword) WrongType(name);
-  const std::uint32_t n = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
-                          (static_cast<std::uint32_t>(bytes[3]) << 24);
-  return static_cast<std::int32_t>(n);
+  return static_cast<std::int32_t>(GetLe32(bytes.data()));
 }
 
 void RegistryKey::WriteInteger(std::string_view name, std::int32_t value) {
-  const auto n = static_cast<std::uint32_t>(value);
-  const std::array<std::uint8_t, 4> bytes{
-      static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
-      static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 24)};
-  if (key_ == kNoKey || !store_.SetValue(key_, name, kRegDword, bytes)) SetFailed(name);
+  std::array<std::uint8_t, 4> bytes{};
+  PutLe32(bytes.data(), static_cast<std::uint32_t>(value));
+  if (key_ == kNoKey) SetFailed(name, openError_);
+  if (!store_.SetValue(key_, name, kRegDword, bytes)) SetFailed(name, store_.LastError());
 }
 
 std::size_t RegistryKey::ReadBinary(std::string_view name, std::span<std::uint8_t> buffer) {
@@ -78,7 +85,8 @@ std::size_t RegistryKey::ReadBinary(std::string_view name, std::span<std::uint8_
 }
 
 void RegistryKey::WriteBinary(std::string_view name, std::span<const std::uint8_t> data) {
-  if (key_ == kNoKey || !store_.SetValue(key_, name, kRegBinary, data)) SetFailed(name);
+  if (key_ == kNoKey) SetFailed(name, openError_);
+  if (!store_.SetValue(key_, name, kRegBinary, data)) SetFailed(name, store_.LastError());
 }
 
 }  // namespace corvane

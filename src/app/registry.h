@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 #include "platform/key_store.h"
@@ -49,6 +50,7 @@ class RegistryKey {
  private:
   KeyStore& store_;
   KeyHandle key_ = kNoKey;
+  std::string openError_;  // why the latest open for writing failed, when the store tells
 };
 
 }  // namespace corvane

@@ -1,13 +1,11 @@
 #include "app/wave_in_data.h"
 
-#include "audio/capture.h"
-
 namespace corvane {
 
 void OnWaveInData(TInputControl& receiver, AudioDevice& device, SignalPath& path,
                   TKestrovan& joystick, const ChannelMap& map, WaveHeader* header) {
-  SendReportAfter([&] { return ProcessBuffer(receiver, device, path, header); }, receiver,
-                  joystick, map);
+  JoystickReport report;
+  if (DecodeBufferToReport(receiver, device, path, map, header, report)) joystick.SetState(report);
 }
 
 }  // namespace corvane

@@ -9,7 +9,7 @@ std::unique_ptr<TInputControl> CreateInputControl() {
   receiver->VolumeControl = -1;
   receiver->Mode = 0;
   for (int i = 0; i < kChannelSlots; ++i) {
-    receiver->Channels.seconds[i] = kCentre;
+    receiver->Channels.secondValues[i] = kCentre;
     receiver->Channels.positions[i] = kCentre;
     receiver->Channels.flags[i] = 0;
   }

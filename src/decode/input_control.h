@@ -17,7 +17,7 @@ inline constexpr std::int32_t kCentre = 512;
 
 struct ChannelTable {
   std::int32_t positions[kChannelSlots];
-  std::int32_t seconds[kChannelSlots];
+  std::int32_t secondValues[kChannelSlots];
   std::int32_t flags[kChannelSlots];
 };
 

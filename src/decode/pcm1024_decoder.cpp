@@ -106,14 +106,14 @@ void Pcm1024Decoder::DecodeFrame(TInputControl& receiver) {
   const auto second = static_cast<std::int32_t>(data[1] & 0x3FF);
   switch (f >> 2) {
     case 0:
-      table.seconds[b] = first;
+      table.secondValues[b] = first;
       table.flags[b] = secondFlag;
       table.positions[b + 2] = second;
       break;
     case 1:
       table.positions[b] = first;
       table.flags[b + 2] = secondFlag;
-      table.seconds[b + 2] = second;
+      table.secondValues[b + 2] = second;
       break;
     case 2:
       table.positions[b] = first;

@@ -50,7 +50,7 @@ constexpr std::array<std::int32_t, 16> CheckEntries() {
 }  // namespace
 
 constinit const std::array<std::int32_t, 1024> CodeWordTable = InvertCodeWords();
-constinit const std::array<std::uint32_t, 64> CodeWordOfSymbol = kCodeWords;
+constinit const std::array<std::uint32_t, 64> kCodeWordOfSymbol = kCodeWords;
 constinit const std::array<std::int32_t, 16> CheckTable = CheckEntries();
 
 std::int32_t CheckByte(std::uint32_t dataWord) {

@@ -12,7 +12,7 @@ namespace corvane {
 extern const std::array<std::int32_t, 1024> CodeWordTable;
 
 // The 64 code words by symbol, as they are sent (oldest cell in bit 9).
-extern const std::array<std::uint32_t, 64> CodeWordOfSymbol;
+extern const std::array<std::uint32_t, 64> kCodeWordOfSymbol;
 
 // Entry i: the check byte of the 16-bit data word that has only bit i set.
 extern const std::array<std::int32_t, 16> CheckTable;

@@ -6,18 +6,20 @@
 
 #include "decode/input_control.h"
 #include "decode/pcm1024_decoder.h"
+#include "decode/signal_formats.h"
 #include "decode/signal_slicer.h"
 #include "decode/spcm_decoder.h"
 
 namespace corvane {
 
-// Hands a run to the decoder the receiver's mode selects at that moment.
+// Hands a run to the decoder the receiver's mode selects at that moment: PCM1024 for its
+// mode, SPCM for every other.
 template <class Pcm, class Spcm>
 struct ModeDispatch {
   Pcm& pcm1024;
   Spcm& spcm;
   void DecodeRun(TInputControl& receiver, std::int32_t samples, std::uint8_t level) {
-    if (receiver.Mode == 0) {
+    if (receiver.Mode == kModePcm1024) {
       pcm1024.DecodeRun(receiver, samples, level);
     } else {
       spcm.DecodeRun(receiver, samples, level);

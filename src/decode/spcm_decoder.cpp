@@ -32,54 +32,54 @@ constexpr std::int32_t CellsOf(std::int32_t samples) {
 
 void SpcmDecoder::DecodeRun(TInputControl& receiver, std::int32_t samples, std::uint8_t /*level*/) {
   // The format lives in the transitions: the level of a run carries nothing.
-  if (!in_sync) {
+  if (!inSync) {
     if (samples >= kShortestSync && samples <= kLongestSync) {
-      in_sync = true;
+      inSync = true;
       std::memset(cells, 0, sizeof cells);
-      bit_count = -1;  // the lead-in cell that ends the sync run never joins a symbol
-      symbol_count = 0;
+      bitCount = -1;  // the lead-in cell that ends the sync run never joins a symbol
+      symbolCount = 0;
     }
     return;
   }
 
-  const std::int32_t run_cells = CellsOf(samples);
+  const std::int32_t runCells = CellsOf(samples);
   // A run of 1 … 3 samples is noise around an edge, not a cell: ignore it and keep the
   // frame. Dropping sync here instead loses many frames under noise: on a synthetic
   // signal through the slicer, 7 in 100 at 13 dB SNR and 22 at 12 dB, against under 1
   // and about 2 when ignored.
-  if (run_cells <= 0) return;
+  if (runCells <= 0) return;
 
-  // The run is a 1 cell followed by run_cells - 1 zero cells. Each cell is kept at its
+  // The run is a 1 cell followed by runCells - 1 zero cells. Each cell is kept at its
   // place in the frame, so a cell is never shifted out and a long backlog still yields
   // the oldest untaken cells. Places past the frame's last cell are never read: they are
   // only counted, and the count stops at the frame's end, so a run of any length (the
   // last run of a frame reaches into the pause) neither overflows nor loses a symbol.
-  const std::int32_t place = 8 * symbol_count + bit_count + 1;  // first cell of this run
+  const std::int32_t place = 8 * symbolCount + bitCount + 1;  // first cell of this run
   if (place < kFrameCells) {
     const std::int32_t bit = place + 7;
     cells[bit >> 3] |= static_cast<std::uint8_t>(0x80u >> (bit & 7));
   }
-  // bit_count <= kFrameCells - 1 - 8 * symbol_count and run_cells <= 2^28: no overflow.
-  bit_count = std::min(bit_count + run_cells, kFrameCells - 1 - 8 * symbol_count);
+  // bitCount <= kFrameCells - 1 - 8 * symbolCount and runCells <= 2^28: no overflow.
+  bitCount = std::min(bitCount + runCells, kFrameCells - 1 - 8 * symbolCount);
 
   // At most one symbol per run; further cells wait for the next run. Words are composed
   // only here, as the symbol count changes nowhere else.
-  if (bit_count < 8) return;
-  bit_count -= 8;
-  const std::int32_t value = SpcmSymbolTable[cells[symbol_count + 1]];
-  symbols[symbol_count] = value;
-  ++symbol_count;
+  if (bitCount < 8) return;
+  bitCount -= 8;
+  const std::int32_t value = SpcmSymbolTable[cells[symbolCount + 1]];
+  symbols[symbolCount] = value;
+  ++symbolCount;
   if (value < 0) {
-    in_sync = false;  // not a symbol of the code: the frame is lost, the table kept
+    inSync = false;  // not a symbol of the code: the frame is lost, the table kept
     return;
   }
-  const std::int32_t word = kWordAtSymbolCount[symbol_count];
-  if (word >= 0) channel_words[word] = symbols[symbol_count - 2] * 32 + symbols[symbol_count - 1];
+  const std::int32_t word = kWordAtSymbolCount[symbolCount];
+  if (word >= 0) channelWords[word] = symbols[symbolCount - 2] * 32 + symbols[symbolCount - 1];
 
-  if (symbol_count == kSymbolsPerFrame) {
-    in_sync = false;
+  if (symbolCount == kSymbolsPerFrame) {
+    inSync = false;
     receiver.FrameDecoded = true;
-    std::copy(channel_words, channel_words + kChannelWords, receiver.Channels.positions);
+    std::copy(channelWords, channelWords + kChannelWords, receiver.Channels.positions);
   }
 }
 

@@ -17,16 +17,16 @@ class SpcmDecoder {
 
   // Decoder state, all zero at start and never reset from outside; the next sync run
   // resynchronises it.
-  bool in_sync = false;
+  bool inSync = false;
   // The bit accumulator: every cell gathered since the sync run, kept at its place in
   // the frame (see DecodeRun). Byte k + 1 holds the 8 cells of symbol k, oldest cell in
   // the most significant bit; the lead-in cell is the lowest bit of byte 0.
   std::uint8_t cells[32] = {};
   // Gathered cells not yet taken into a symbol; -1 right after the sync run.
-  std::int32_t bit_count = 0;
-  std::int32_t symbol_count = 0;  // symbols taken in the current frame, 0 … 30
+  std::int32_t bitCount = 0;
+  std::int32_t symbolCount = 0;  // symbols taken in the current frame, 0 … 30
   std::int32_t symbols[kSymbolsPerFrame] = {};
-  std::int32_t channel_words[kChannelWords] = {};
+  std::int32_t channelWords[kChannelWords] = {};
 };
 
 }  // namespace corvane

@@ -1,5 +1,7 @@
 #include "joystick/joystick_report.h"
 
+#include "platform/little_endian.h"
+
 namespace corvane {
 
 namespace {
@@ -12,8 +14,7 @@ std::int32_t PositionAt(const ChannelTable& table, std::uint8_t index) {
 }
 
 void PutInt32(JoystickReport& report, std::size_t offset, std::int32_t value) {
-  const auto bits = static_cast<std::uint32_t>(value);
-  for (std::size_t i = 0; i < 4; ++i) report[offset + i] = static_cast<std::uint8_t>(bits >> (8 * i));
+  PutLe32(&report[offset], static_cast<std::uint32_t>(value));
 }
 
 // Button n is report byte 25 + n.

@@ -26,16 +26,16 @@ constexpr std::size_t kMaxPathSize = 4096;
 
 std::array<std::uint8_t, kExposeSize> ExposeRecord(std::uint32_t portHandle) {
   std::array<std::uint8_t, kExposeSize> record{};
-  PutU32(&record[0], kExposeFixedSize);
-  PutU32(&record[kExposePortOffset], portHandle);
-  PutU16(&record[kExposeUnitOffset], 1);
-  PutU16(&record[kExposeAxesOffset], kAxes);
-  PutU16(&record[kExposeButtonsOffset], kButtons);
+  PutLe32(&record[0], kExposeFixedSize);
+  PutLe32(&record[kExposePortOffset], portHandle);
+  PutLe16(&record[kExposeUnitOffset], 1);
+  PutLe16(&record[kExposeAxesOffset], kAxes);
+  PutLe16(&record[kExposeButtonsOffset], kButtons);
   // The identifier's characters; the two 0 characters that end it and the list are the
   // record's zero bytes that follow.
   std::size_t at = kExposeIdsOffset;
   for (char16_t c : std::u16string_view(kHardwareId)) {
-    PutU16(&record[at], c);
+    PutLe16(&record[at], c);
     at += 2;
   }
   return record;
@@ -88,11 +88,11 @@ DeviceHandle TKestrovan::OpenInterface(InterfaceSet set, std::uint32_t index) {
 bool TKestrovan::Expose() {
   if (device_ == kInvalidDevice) return false;
   std::array<std::uint8_t, kPortDescriptionSize> port{};
-  PutU32(&port[0], kPortDescriptionSize);
+  PutLe32(&port[0], kPortDescriptionSize);
   if (!bus_.Request(device_, kPortDescription, port.data(), kPortDescriptionSize)) return false;
-  std::array<std::uint8_t, kExposeSize> expose = ExposeRecord(GetU32(&port[kPortHandleOffset]));
+  std::array<std::uint8_t, kExposeSize> expose = ExposeRecord(GetLe32(&port[kPortHandleOffset]));
   if (!bus_.Request(device_, kExposeHardware, expose.data(), kExposeSize)) return false;
-  hardware_ = GetU32(&expose[kExposeHardwareOffset]);
+  hardware_ = GetLe32(&expose[kExposeHardwareOffset]);
   return true;
 }
 
@@ -104,8 +104,8 @@ bool TKestrovan::SetState(JoystickReport report) {
 bool TKestrovan::Remove() {
   if (device_ == kInvalidDevice || hardware_ == 0) return false;
   std::array<std::uint8_t, kRemoveSize> record{};
-  PutU32(&record[0], kRemoveSize);
-  PutU32(&record[kRemoveHardwareOffset], hardware_);
+  PutLe32(&record[0], kRemoveSize);
+  PutLe32(&record[kRemoveHardwareOffset], hardware_);
   if (!bus_.Request(device_, kRemoveHardware, record.data(), kRemoveSize)) return false;
   hardware_ = 0;
   return true;

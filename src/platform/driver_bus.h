@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace corvane {
 
@@ -52,6 +53,8 @@ class DriverBus {
   virtual bool Request(DeviceHandle device, std::uint32_t code, std::uint8_t* buffer,
                        std::uint32_t length) = 0;
   virtual bool CloseDevice(DeviceHandle device) = 0;
+  // Why the latest failed call failed, in the system's words; empty when it cannot tell.
+  virtual std::string LastError() const { return {}; }
 };
 
 }  // namespace corvane

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/driver_bus.h"
+#include "platform/little_endian.h"
 
 namespace corvane::joybus {
 
@@ -46,20 +47,10 @@ inline constexpr int kAxes = 6;
 inline constexpr int kButtons = 10;
 inline constexpr std::size_t kStateButtonsOffset = 26;
 
-// Little-endian fields of the records, whatever the host's byte order.
-inline void PutU16(std::uint8_t* at, std::uint16_t value) {
-  at[0] = static_cast<std::uint8_t>(value);
-  at[1] = static_cast<std::uint8_t>(value >> 8);
-}
-inline void PutU32(std::uint8_t* at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-inline std::uint16_t GetU16(const std::uint8_t* at) {
-  return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
-}
-inline std::uint32_t GetU32(const std::uint8_t* at) {
-  return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
-         (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
-}
+// The records' fields are little-endian, whatever the host's byte order.
+using corvane::GetLe16;
+using corvane::GetLe32;
+using corvane::PutLe16;
+using corvane::PutLe32;
 
 }  // namespace corvane::joybus

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace corvane {
@@ -52,6 +53,8 @@ class KeyStore {
   virtual bool SetValue(KeyHandle key, std::string_view name, ValueType type,
                         std::span<const std::uint8_t> data) = 0;
   virtual bool CloseKey(KeyHandle key) = 0;
+  // Why the latest failed call failed, in the system's words; empty when it cannot tell.
+  virtual std::string LastError() const { return {}; }
 };
 
 }  // namespace corvane

@@ -87,8 +87,8 @@ class FakeDriverBus : public DriverBus {
       if (code == refused) return false;
     }
     if (code == joybus::kSetState) return interfaces.at(Index(device)).acceptsState;
-    if (code == joybus::kPortDescription && length >= 8) joybus::PutU32(buffer + 4, portHandle);
-    if (code == joybus::kExposeHardware && length >= 12) joybus::PutU32(buffer + 8, hardwareHandle);
+    if (code == joybus::kPortDescription && length >= 8) joybus::PutLe32(buffer + 4, portHandle);
+    if (code == joybus::kExposeHardware && length >= 12) joybus::PutLe32(buffer + 8, hardwareHandle);
     return true;
   }
   bool CloseDevice(DeviceHandle device) override {

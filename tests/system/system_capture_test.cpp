@@ -29,8 +29,8 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
-std::string g_decode;
-std::string g_siggen;
+std::string gDecode;
+std::string gSiggen;
 
 const std::string kErrors = "/tmp/decode-capture.err";
 const std::string kCaptureStatus = "/proc/asound/Loopback/pcm0c/sub0/status";
@@ -62,7 +62,7 @@ int DecodedFromFile(const std::vector<std::int16_t>& signal) {
   if (!written) return -1;
   int output[2];
   if (::pipe2(output, O_CLOEXEC) != 0) return -1;
-  const pid_t decode = StartChild({g_decode, "--mode", "spcm", "--json", "--raw", path}, {-1, output[1], -1});
+  const pid_t decode = StartChild({gDecode, "--mode", "spcm", "--json", "--raw", path}, {-1, output[1], -1});
   ::close(output[1]);
   LineReader lines(output[0]);
   int decoded = 0;
@@ -76,16 +76,16 @@ int DecodedFromFile(const std::vector<std::int16_t>& signal) {
 // holds each channel's new position or what it held before (BEFORE, or the centre).
 void PlayAndExpectPositions(LineReader& lines, const Positions& before, const Positions& positions) {
   const std::vector<std::int16_t> signal = GenerateSignal(
-      g_siggen, {"--format", "spcm", "--positions", CommaList(positions), "--duration", std::to_string(kSignalSeconds)});
-  const int from_file = DecodedFromFile(signal);
-  ASSERT_GT(from_file, 0);
+      gSiggen, {"--format", "spcm", "--positions", CommaList(positions), "--duration", std::to_string(kSignalSeconds)});
+  const int fromFile = DecodedFromFile(signal);
+  ASSERT_GT(fromFile, 0);
   std::atomic<bool> played = false;
-  std::string player_error;
+  std::string playerError;
   std::thread player([&] {
     try {
       PlayThroughLoopback(signal);
     } catch (const std::exception& error) {
-      player_error = error.what();
+      playerError = error.what();
     }
     played = true;
   });
@@ -108,10 +108,10 @@ void PlayAndExpectPositions(LineReader& lines, const Positions& before, const Po
     whole += *printed == positions;
   }
   player.join();
-  EXPECT_EQ(player_error, "");
-  EXPECT_LE(decoded, from_file + 1);
-  EXPECT_GE(whole, from_file - kLostBuffers) << "buffers with every position, of " << from_file << " from the file";
-  std::printf("decoded %d buffers, %d with every position; %d from the file\n", decoded, whole, from_file);
+  EXPECT_EQ(playerError, "");
+  EXPECT_LE(decoded, fromFile + 1);
+  EXPECT_GE(whole, fromFile - kLostBuffers) << "buffers with every position, of " << fromFile << " from the file";
+  std::printf("decoded %d buffers, %d with every position; %d from the file\n", decoded, whole, fromFile);
 }
 
 // A process that waits in poll uses next to no processor time; one that spins uses all of it.
@@ -135,7 +135,7 @@ TEST(DecodeCapture, PrintsThePositionsPlayedRidesOutTheCardGoingAwayAndEndsOnSig
   ASSERT_EQ(::pipe2(output, O_CLOEXEC), 0);
   const int errors = ::open(kErrors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   ASSERT_GE(errors, 0);
-  const pid_t decode = StartChild({g_decode, "--capture", "--mode", "spcm", "--json"}, {-1, output[1], errors});
+  const pid_t decode = StartChild({gDecode, "--capture", "--mode", "spcm", "--json"}, {-1, output[1], errors});
   ::close(output[1]);
   ::close(errors);
   LineReader lines(output[0]);
@@ -179,7 +179,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s CORVANE-DECODE CORVANE-SIGGEN [gtest options]\n", argv[0]);
     return 2;
   }
-  corvane::systest::g_decode = argv[1];
-  corvane::systest::g_siggen = argv[2];
+  corvane::systest::gDecode = argv[1];
+  corvane::systest::gSiggen = argv[2];
   return RUN_ALL_TESTS();
 }

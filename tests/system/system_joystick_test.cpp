@@ -32,8 +32,8 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
-std::string g_decode;
-std::string g_siggen;
+std::string gDecode;
+std::string gSiggen;
 
 const std::string kName = "Kestrovan Virtual Joystick";
 constexpr std::array<int, 6> kAxes = {ABS_X, ABS_Y, ABS_Z, ABS_RX, ABS_RY, ABS_RZ};
@@ -78,7 +78,7 @@ std::string Describe(const JoystickState& state) {
 }
 
 std::vector<std::int16_t> Signal(const Segment& segment, double seconds) {
-  return GenerateSignal(g_siggen, {"--positions", CommaList(segment.positions), "--aux8",
+  return GenerateSignal(gSiggen, {"--positions", CommaList(segment.positions), "--aux8",
                                    std::to_string(segment.aux8), "--duration", std::to_string(seconds)});
 }
 
@@ -140,13 +140,13 @@ TEST(DecodeJoystick, CreatesTheJoystickFollowsTheSignalAndRemovesItAtTheEnd) {
   ASSERT_EQ(::pipe2(input, O_CLOEXEC), 0);
   const int errors = ::open("/tmp/decode-joystick.err", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   ASSERT_GE(errors, 0);
-  const pid_t decode = StartChild({g_decode, "--joystick", "--raw", "-"}, {input[0], -1, errors});
+  const pid_t decode = StartChild({gDecode, "--joystick", "--raw", "-"}, {input[0], -1, errors});
   ::close(input[0]);
   ::close(errors);
 
-  const auto event_node = FindInputNode(InputInterface::Evdev, kName, seconds(10));
-  ASSERT_TRUE(event_node) << "no /dev/input/event* node for " << kName;
-  EvdevReader reader(*event_node);
+  const auto eventNode = FindInputNode(InputInterface::Evdev, kName, seconds(10));
+  ASSERT_TRUE(eventNode) << "no /dev/input/event* node for " << kName;
+  EvdevReader reader(*eventNode);
   EXPECT_EQ(reader.Name(), kName);
   EXPECT_EQ(reader.AbsAxes(), std::vector<int>(kAxes.begin(), kAxes.end()));
   for (const int axis : kAxes) {
@@ -157,9 +157,9 @@ TEST(DecodeJoystick, CreatesTheJoystickFollowsTheSignalAndRemovesItAtTheEnd) {
   for (int button = 0; button < kButtons; ++button) buttons.push_back(BTN_TRIGGER + button);
   EXPECT_EQ(reader.Keys(), buttons);
 
-  const auto js_node = FindInputNode(InputInterface::Joydev, kName, seconds(5));
-  ASSERT_TRUE(js_node) << "no /dev/input/js* node for " << kName;
-  const JoydevInfo js = QueryJoydev(*js_node);
+  const auto jsNode = FindInputNode(InputInterface::Joydev, kName, seconds(5));
+  ASSERT_TRUE(jsNode) << "no /dev/input/js* node for " << kName;
+  const JoydevInfo js = QueryJoydev(*jsNode);
   EXPECT_EQ(js.name, kName);
   EXPECT_EQ(js.axes, 6);
   EXPECT_EQ(js.buttons, 10);
@@ -196,7 +196,7 @@ TEST(DecodeJoystick, WithoutPermissionForUinputSaysSoOnceAndStillDecodes) {
   const int errors = ::open("/tmp/decode-nobody.err", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   ASSERT_GE(errors, 0);
   constexpr uid_t kNobody = 65534;
-  const pid_t decode = StartChild({g_decode, "--joystick", "--json", "--raw", "/tmp/decode-nobody.raw"},
+  const pid_t decode = StartChild({gDecode, "--joystick", "--json", "--raw", "/tmp/decode-nobody.raw"},
                                   {-1, output[1], errors}, kNobody);
   ::close(output[1]);
   ::close(errors);
@@ -231,8 +231,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s CORVANE-DECODE CORVANE-SIGGEN [gtest options]\n", argv[0]);
     return 2;
   }
-  corvane::systest::g_decode = argv[1];
-  corvane::systest::g_siggen = argv[2];
+  corvane::systest::gDecode = argv[1];
+  corvane::systest::gSiggen = argv[2];
   ::signal(SIGPIPE, SIG_IGN);  // a tool that ended early shows as a failed write
   return RUN_ALL_TESTS();
 }

@@ -26,9 +26,9 @@ TEST(SystemVm, UinputJoystickAppearsOnEvdevAndJoydevAndReportsArriveWhole) {
   const std::string name = "Corvane VM smoke joystick";
   UinputTestJoystick joystick(name);
 
-  const auto event_node = FindInputNode(InputInterface::Evdev, name, milliseconds(2000));
-  ASSERT_TRUE(event_node) << "no /dev/input/event* node for " << name;
-  EvdevReader reader(*event_node);
+  const auto eventNode = FindInputNode(InputInterface::Evdev, name, milliseconds(2000));
+  ASSERT_TRUE(eventNode) << "no /dev/input/event* node for " << name;
+  EvdevReader reader(*eventNode);
   EXPECT_EQ(reader.Name(), name);
   EXPECT_EQ(reader.Id().vendor, 0x1234);
   const std::vector<int> axes(UinputTestJoystick::kAxes.begin(), UinputTestJoystick::kAxes.end());
@@ -41,9 +41,9 @@ TEST(SystemVm, UinputJoystickAppearsOnEvdevAndJoydevAndReportsArriveWhole) {
   for (int i = 0; i < UinputTestJoystick::kButtons; ++i) buttons.push_back(UinputTestJoystick::kFirstButton + i);
   EXPECT_EQ(reader.Keys(), buttons);
 
-  const auto js_node = FindInputNode(InputInterface::Joydev, name, milliseconds(2000));
-  ASSERT_TRUE(js_node) << "no /dev/input/js* node for " << name;
-  const JoydevInfo js = QueryJoydev(*js_node);
+  const auto jsNode = FindInputNode(InputInterface::Joydev, name, milliseconds(2000));
+  ASSERT_TRUE(jsNode) << "no /dev/input/js* node for " << name;
+  const JoydevInfo js = QueryJoydev(*jsNode);
   EXPECT_EQ(js.name, name);
   EXPECT_EQ(js.axes, 6);
   EXPECT_EQ(js.buttons, 10);
@@ -88,12 +88,12 @@ TEST(SystemVm, LoopbackCarriesPlayedSamplesToCaptureUnchanged) {
 
   // "default", as the program records: asound-loopback.conf makes it the loopback's capture side.
   PcmStream capture("default", PcmStream::Direction::Capture);
-  std::string player_error;
+  std::string playerError;
   std::thread player([&] {
     try {
       PlayThroughLoopback(pattern);
     } catch (const std::exception& error) {
-      player_error = error.what();
+      playerError = error.what();
     }
   });
   std::vector<std::int16_t> recorded;
@@ -113,7 +113,7 @@ TEST(SystemVm, LoopbackCarriesPlayedSamplesToCaptureUnchanged) {
     capture_error = error.what();
   }
   player.join();
-  EXPECT_EQ(player_error, "");
+  EXPECT_EQ(playerError, "");
   EXPECT_EQ(capture_error, "");
   EXPECT_TRUE(found) << "the pattern did not arrive whole in " << recorded.size() << " captured samples ("
                      << capture.Xruns() << " overruns)";

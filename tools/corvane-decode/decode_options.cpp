@@ -3,6 +3,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "decode/signal_formats.h"
+
 namespace corvane::tool {
 
 bool ParseChannelMap(const std::string& text, ChannelMap& map, std::string& error) {
@@ -61,14 +63,12 @@ bool ParseDecodeOptions(int argc, const char* const* argv, DecodeOptions& option
       return true;
     } else if (arg == "--mode") {
       if (!value(v)) return false;
-      if (v == "pcm1024") {
-        options.mode = 0;
-      } else if (v == "spcm") {
-        options.mode = 1;
-      } else {
-        error = "unknown mode '" + v + "' (pcm1024 or spcm)";
+      const SignalFormat* format = FindSignalFormat(v);
+      if (format == nullptr) {
+        error = "unknown mode '" + v + "' (" + SignalFormatChoices() + ")";
         return false;
       }
+      options.mode = format->mode;
     } else if (arg == "--map") {
       if (!value(v) || !ParseChannelMap(v, options.map, error)) return false;
     } else if (arg == "--raw") {

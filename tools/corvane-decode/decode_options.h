@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "decode/signal_formats.h"
 #include "joystick/joystick_report.h"
 
 namespace corvane::tool {
 
 struct DecodeOptions {
-  std::int32_t mode = 0;  // 0 = PCM1024, 1 = SPCM
+  std::int32_t mode = kModePcm1024;  // a mode of kSignalFormats
   ChannelMap map = kDefaultChannelMap;
   bool raw = false;   // headerless s16le instead of WAV
   bool json = false;  // one JSON object per decoded buffer

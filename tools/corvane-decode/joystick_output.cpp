@@ -5,15 +5,20 @@ namespace corvane::tool {
 void JoystickOutput::Start() {
   open_ = joystick_.Open();
   if (!open_) {
-    std::fprintf(messages_, "corvane-decode: no virtual joystick: %s did not accept a state record\n",
-                 device_.c_str());
+    std::fprintf(messages_, "corvane-decode: no virtual joystick: %s did not accept a state record%s\n",
+                 device_.c_str(), Cause().c_str());
     return;
   }
   if (!joystick_.Expose()) {
     std::fprintf(messages_,
-                 "corvane-decode: warning: %s did not create the virtual joystick; reports are still sent\n",
-                 device_.c_str());
+                 "corvane-decode: warning: %s did not create the virtual joystick; reports are still sent%s\n",
+                 device_.c_str(), Cause().c_str());
   }
+}
+
+std::string JoystickOutput::Cause() const {
+  const std::string cause = bus_.LastError();
+  return cause.empty() ? cause : " (" + cause + ")";
 }
 
 void JoystickOutput::OnDecodedBuffer(const DecodedBuffer& buffer) {

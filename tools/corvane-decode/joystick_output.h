@@ -16,7 +16,7 @@ class JoystickOutput : public ReportSink {
  public:
   // `device` names the bus's device in messages, which go to `messages`.
   JoystickOutput(DriverBus& bus, std::string device, std::FILE* messages)
-      : joystick_(bus), device_(std::move(device)), messages_(messages) {}
+      : bus_(bus), joystick_(bus), device_(std::move(device)), messages_(messages) {}
 
   // Opens the driver's device and exposes the joystick. Reports are sent while the device
   // is open, also when exposing failed; each failure is told in one line.
@@ -27,6 +27,10 @@ class JoystickOutput : public ReportSink {
   void OnEnd(const DecodeSummary& summary) override;
 
  private:
+  // " (cause)" when the bus can tell why its latest call failed.
+  std::string Cause() const;
+
+  DriverBus& bus_;
   TKestrovan joystick_;
   std::string device_;
   std::FILE* messages_;

@@ -1,15 +1,14 @@
 #include "corvane-decode/report_sink.h"
 
+#include "platform/little_endian.h"
+
 namespace corvane::tool {
 
 namespace {
 
 std::int32_t Axis(const JoystickReport& report, int axis) {
   const std::size_t at = static_cast<std::size_t>(4 * axis);
-  const std::uint32_t bits = static_cast<std::uint32_t>(report[at]) | (static_cast<std::uint32_t>(report[at + 1]) << 8) |
-                             (static_cast<std::uint32_t>(report[at + 2]) << 16) |
-                             (static_cast<std::uint32_t>(report[at + 3]) << 24);
-  return static_cast<std::int32_t>(bits);
+  return static_cast<std::int32_t>(GetLe32(&report[at]));
 }
 
 void PrintArray(std::FILE* out, const char* key, const std::int32_t (&values)[kChannelSlots]) {
@@ -45,7 +44,7 @@ void TableSink::OnEnd(const DecodeSummary& s) {
 void JsonSink::OnDecodedBuffer(const DecodedBuffer& b) {
   std::fprintf(out_, "{\"buffer\": %llu", static_cast<unsigned long long>(b.index));
   PrintArray(out_, "positions", b.table.positions);
-  PrintArray(out_, "seconds", b.table.seconds);
+  PrintArray(out_, "seconds", b.table.secondValues);
   PrintArray(out_, "flags", b.table.flags);
   std::fputs(", \"report\": \"", out_);
   for (std::uint8_t byte : b.report) std::fprintf(out_, "%02x", static_cast<unsigned>(byte));

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "corvane-siggen/siggen_options.h"
+#include "platform/little_endian.h"
 #include "siggen/signal_generator.h"
 #include "wav/binary_stream.h"
 #include "wav/wav_writer.h"
@@ -49,9 +50,7 @@ int main(int argc, char** argv) {
     const std::size_t n = static_cast<std::size_t>(samples - done < 4800 ? samples - done : 4800);
     generator.Generate(block, n);
     for (std::size_t i = 0; i < n; ++i) {
-      const auto v = static_cast<std::uint16_t>(block[i]);
-      bytes[2 * i] = static_cast<std::uint8_t>(v);
-      bytes[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
+      PutLe16(&bytes[2 * i], static_cast<std::uint16_t>(block[i]));
     }
     if (std::fwrite(bytes, 2, n, out) != n) break;
     done += n;

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "decode/signal_formats.h"
+
 namespace corvane::tool {
 
 namespace {
@@ -66,8 +68,9 @@ bool ParseSiggenOptions(int argc, const char* const* argv, SiggenOptions& o, std
       return true;
     } else if (arg == "--format") {
       if (!value()) return false;
-      if (v != "pcm1024" && v != "spcm") return bad("pcm1024 or spcm");
-      o.spcm = v == "spcm";
+      const SignalFormat* format = FindSignalFormat(v);
+      if (format == nullptr) return bad(SignalFormatChoices().c_str());
+      o.spcm = format->mode == kModeSpcm;
     } else if (arg == "--positions") {
       if (!value()) return false;
       if (!ParseList(v, 8, 0, 1023, list)) return bad("eight numbers 0-1023 separated by commas");
@@ -91,7 +94,7 @@ bool ParseSiggenOptions(int argc, const char* const* argv, SiggenOptions& o, std
     } else if (arg == "--second-values") {
       if (!value()) return false;
       if (!ParseList(v, 8, 0, 1023, list)) return bad("eight numbers 0-1023 separated by commas");
-      CopyList(list, o.pcm1024.seconds);
+      CopyList(list, o.pcm1024.secondValues);
     } else if (arg == "--flags") {
       if (!value()) return false;
       if (!ParseList(v, 8, 0, 1, list)) return bad("eight bits 0/1 separated by commas");

@@ -34,10 +34,10 @@ std::pair<std::uint32_t, std::uint32_t> FrameData(const Pcm1024Settings& s, int 
   std::uint32_t second = static_cast<std::uint32_t>(positions[b + 2]);
   std::uint32_t flag = 0;
   if (s.kind == 0b00) {
-    first = static_cast<std::uint32_t>(s.seconds[b]);
+    first = static_cast<std::uint32_t>(s.secondValues[b]);
     flag = s.flags[b];
   } else if (s.kind == 0b01) {
-    second = static_cast<std::uint32_t>(s.seconds[b + 2]);
+    second = static_cast<std::uint32_t>(s.secondValues[b + 2]);
     flag = s.flags[b + 2];
   }
   const std::uint32_t data0 = (static_cast<std::uint32_t>(s.kind & 3) << 14) | (first & 0x3FF);
@@ -49,7 +49,7 @@ void PutPacket(std::array<bool, kPcm1024GroupCells>& cells, std::size_t& at, std
                bool inverted) {
   const std::uint32_t packet = (data << 8) | static_cast<std::uint32_t>(CheckByte(data));
   for (int shift = 18; shift >= 0; shift -= 6) {
-    std::uint32_t word = CodeWordOfSymbol[(packet >> shift) & 63];
+    std::uint32_t word = kCodeWordOfSymbol[(packet >> shift) & 63];
     if (inverted) word ^= 0x3FF;
     PutBits(cells, at, word, 10);
   }

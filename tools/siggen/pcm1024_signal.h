@@ -15,7 +15,7 @@ inline constexpr int kPcm1024GroupCells = 30 + 16 * 10;
 
 struct Pcm1024Settings {
   std::array<std::int32_t, 8> positions{512, 512, 512, 512, 512, 512, 512, 512};
-  std::array<std::int32_t, 8> seconds{512, 512, 512, 512, 512, 512, 512, 512};
+  std::array<std::int32_t, 8> secondValues{512, 512, 512, 512, 512, 512, 512, 512};
   std::array<std::uint8_t, 8> flags{};  // per-channel flag bits (0 or 1)
   bool sweep = false;                   // positions follow SweepPosition instead
   // Flag bits (bit 15, bit 14) of every frame's first packet: 0b10 carries two

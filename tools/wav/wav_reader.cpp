@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/little_endian.h"
+
 namespace corvane::wav {
 
 namespace {
@@ -12,13 +14,6 @@ constexpr std::uint16_t kTagFloat = 3;
 constexpr std::uint16_t kTagAlaw = 6;
 constexpr std::uint16_t kTagMulaw = 7;
 constexpr std::uint16_t kTagExtensible = 0xFFFE;
-
-std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-
-std::uint32_t Le32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 std::string TagName(std::uint16_t tag) {
   switch (tag) {
@@ -81,20 +76,20 @@ bool WavReader::Open() {
     if (!ReadExactly(chunk, sizeof chunk)) {
       return Fail(haveFormat ? "the file has no data chunk" : "the file has no format chunk");
     }
-    const std::uint32_t size = Le32(chunk + 4);
+    const std::uint32_t size = GetLe32(chunk + 4);
     const std::uint64_t padded = static_cast<std::uint64_t>(size) + (size & 1);
     if (std::memcmp(chunk, "fmt ", 4) == 0) {
       if (size < 16) return Fail("the format chunk is too short");
       std::uint8_t fmt[40] = {};
       const std::size_t head = size < sizeof fmt ? size : sizeof fmt;
       if (!ReadExactly(fmt, head) || !Skip(padded - head)) return Fail("the file ends inside its format chunk");
-      format_.formatTag = Le16(fmt);
-      format_.channels = Le16(fmt + 2);
-      format_.sampleRate = Le32(fmt + 4);
-      format_.blockAlign = Le16(fmt + 12);
-      format_.bitsPerSample = Le16(fmt + 14);
+      format_.formatTag = GetLe16(fmt);
+      format_.channels = GetLe16(fmt + 2);
+      format_.sampleRate = GetLe32(fmt + 4);
+      format_.blockAlign = GetLe16(fmt + 12);
+      format_.bitsPerSample = GetLe16(fmt + 14);
       // An extensible format names its real tag in the first bytes of its subformat.
-      if (format_.formatTag == kTagExtensible && size >= 40) format_.formatTag = Le16(fmt + 24);
+      if (format_.formatTag == kTagExtensible && size >= 40) format_.formatTag = GetLe16(fmt + 24);
       haveFormat = true;
     } else if (std::memcmp(chunk, "data", 4) == 0) {
       if (!haveFormat) return Fail("the data chunk comes before the format chunk");

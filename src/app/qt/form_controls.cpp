@@ -15,6 +15,7 @@
 #include "app/qt/form_window.h"
 #include "app/qt/monitor_box.h"
 #include "app/qt/slider.h"
+#include "decode/signal_formats.h"
 
 namespace corvane {
 
@@ -80,8 +81,9 @@ void TFormWindow::BuildControls() {
   TabSheetTX = AddPage(PageControl, "TabSheetTX", "TX");
   PlaceLabel(TabSheetTX, QStringLiteral("LabelT1"), QStringLiteral("TX Type"), 32, 43);
   ComboBoxMode = Place<QComboBox>(TabSheetTX, "ComboBoxMode", 88, 40, 209, 20);
-  ComboBoxMode->addItem(QStringLiteral("PCM1024 (Futaba)"));
-  ComboBoxMode->addItem(QStringLiteral("SPCM (JR)"));
+  for (const SignalFormat& format : kSignalFormats) {
+    ComboBoxMode->addItem(QString::fromLatin1(format.caption.data(), static_cast<qsizetype>(format.caption.size())));
+  }
   ComboBoxMode->setCurrentIndex(0);
   for (int i = 0; i < 8; ++i) {
     PlaceLabel(TabSheetTX, Numbered("LabelT", i + 2), Numbered("Ch.", i + 1), 32, 115 + 24 * i);
@@ -106,7 +108,6 @@ void TFormWindow::BuildControls() {
     box->setGeometry(152, 48 + 32 * i, 145, 20);
     box->setProperty("Tag", i);
     mapBoxes_[i] = box;
-    mapControls_[i] = box;
   }
   CheckBoxM1 = new QCheckBox(QStringLiteral("Advanced"), TabSheetMap);
   CheckBoxM2 = new QCheckBox(QStringLiteral("Advanced"), TabSheetMap);
@@ -117,7 +118,6 @@ void TFormWindow::BuildControls() {
     advanced->move(312, advancedTops[i]);
     advanced->adjustSize();
     advanced->setProperty("Tag", 8 + i);
-    mapControls_[8 + i] = advanced;
   }
 
   PageControl->setCurrentIndex(0);
@@ -132,11 +132,11 @@ void TFormWindow::BuildControls() {
   ButtonApply->setText(QStringLiteral("Apply(&A)"));
 
   // Tray menu and monitor timer.
-  PopupMenu = new QMenu(this);
-  PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
-  PopupMenu->addAction(QStringLiteral("Property"))->setObjectName(QStringLiteral("Property"));
-  PopupMenu->addSeparator();
-  PopupMenu->addAction(QStringLiteral("Exit"))->setObjectName(QStringLiteral("Exit"));
+  popupMenu_ = new QMenu(this);
+  popupMenu_->setObjectName(QStringLiteral("PopupMenu"));
+  popupMenu_->addAction(QStringLiteral("Property"))->setObjectName(QStringLiteral("Property"));
+  popupMenu_->addSeparator();
+  popupMenu_->addAction(QStringLiteral("Exit"))->setObjectName(QStringLiteral("Exit"));
   TrayIcon = new QSystemTrayIcon(this);
   TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
   TrayIcon->setToolTip(QStringLiteral("Corvane"));

@@ -104,7 +104,9 @@ bool ReplaceFileAtomically(const fs::path& path, std::string_view contents) {
   bool ok = WriteAll(fd, contents) && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   if (!ok || ::rename(temporary.c_str(), target.c_str()) != 0) {
+    const int cause = errno;  // the failure's, not the clean-up's
     ::unlink(temporary.c_str());
+    errno = cause;
     return false;
   }
   // Without this the rename itself may not survive a crash.

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdlib>
 #include <optional>
 
@@ -81,12 +83,22 @@ KeyHandle FileKeyStore::Add(OpenedKey key) {
   return handle;
 }
 
+std::string FileKeyStore::FileError(const char* fallback) const {
+  return file_.string() + ": " + (errno != 0 ? std::strerror(errno) : fallback);
+}
+
 bool FileKeyStore::CreateKey(KeyRoot root, std::string_view subkey, KeyHandle* key) {
   *key = kNoKey;
   const auto name = KeyName(root, subkey);
   RegFile file;
   // A file that exists but cannot be read must not be written over: its contents would be lost.
-  if (!name || LoadFile(&file) == Load::kFailed) return false;
+  lastError_.clear();
+  if (!name) return false;
+  errno = 0;
+  if (LoadFile(&file) == Load::kFailed) {
+    lastError_ = FileError("cannot be read");
+    return false;
+  }
   // The key reaches the file with its first value.
   *key = Add({*name, true});
   return true;
@@ -131,9 +143,18 @@ bool FileKeyStore::SetValue(KeyHandle key, std::string_view name, ValueType type
                             std::span<const std::uint8_t> data) {
   const OpenedKey* opened = Find(key);
   RegFile file;
-  if (!opened || !opened->writable || LoadFile(&file) == Load::kFailed) return false;
+  lastError_.clear();
+  if (!opened || !opened->writable) return false;
+  errno = 0;
+  if (LoadFile(&file) == Load::kFailed) {
+    lastError_ = FileError("cannot be read");
+    return false;
+  }
   if (!file.SetValue(opened->name, name, RegValue{type, {data.begin(), data.end()}})) return false;
-  return ReplaceFileAtomically(file_, file.Serialize());
+  errno = 0;
+  if (ReplaceFileAtomically(file_, file.Serialize())) return true;
+  lastError_ = FileError("cannot be replaced");
+  return false;
 }
 
 bool FileKeyStore::CloseKey(KeyHandle key) { return open_.erase(key) == 1; }

@@ -32,8 +32,8 @@ class FileKeyStore : public KeyStore {
   bool SetValue(KeyHandle key, std::string_view name, ValueType type,
                 std::span<const std::uint8_t> data) override;
   bool CloseKey(KeyHandle key) override;
-
-  const std::filesystem::path& file() const { return file_; }
+  // Why the latest write failed: the file and the system's error text.
+  std::string LastError() const override { return lastError_; }
 
  private:
   struct OpenedKey {
@@ -44,11 +44,14 @@ class FileKeyStore : public KeyStore {
 
   Load LoadFile(RegFile* file) const;
   const OpenedKey* Find(KeyHandle key) const;
+  // The file and the system's reason (errno), or `fallback` where errno tells none.
+  std::string FileError(const char* fallback) const;
   KeyHandle Add(OpenedKey key);
 
   std::filesystem::path file_;
   std::map<KeyHandle, OpenedKey> open_;
   KeyHandle next_ = 1;
+  std::string lastError_;
 };
 
 }  // namespace corvane

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/little_endian.h"
+
 namespace corvane {
 namespace {
 
@@ -116,9 +118,9 @@ RegValue ParseLineData(std::string_view s) {
   if (StartsWithIgnoreCase(s, "dword:")) {
     const auto n = ParseHex32(TrimLeft(s.substr(6)));
     if (!n) return kUnreadable;
-    return RegValue{kRegDword,
-                    {static_cast<std::uint8_t>(*n), static_cast<std::uint8_t>(*n >> 8),
-                     static_cast<std::uint8_t>(*n >> 16), static_cast<std::uint8_t>(*n >> 24)}};
+    RegValue value{kRegDword, std::vector<std::uint8_t>(4)};
+    PutLe32(value.data.data(), *n);
+    return value;
   }
   return kUnreadable;
 }
@@ -283,7 +285,7 @@ std::string RegFile::FormatData(const RegValue& value) {
   const std::vector<std::uint8_t>& d = value.data;
   char buf[32];
   if (value.type == kRegDword && d.size() == 4) {
-    const std::uint32_t n = d[0] | (d[1] << 8) | (d[2] << 16) | (static_cast<std::uint32_t>(d[3]) << 24);
+    const std::uint32_t n = GetLe32(d.data());
     std::snprintf(buf, sizeof buf, "dword:%08x", n);
     return buf;
   }

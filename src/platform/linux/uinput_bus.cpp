@@ -54,7 +54,10 @@ bool UinputBus::InterfacePath(InterfaceSet set, std::uint32_t index, char* path,
 DeviceHandle UinputBus::OpenDevice(const char* path) {
   if (fd_ >= 0 || path == nullptr) return kInvalidDevice;
   const int fd = ::open(path, O_RDWR | O_CLOEXEC);
-  if (fd < 0) return kInvalidDevice;
+  if (fd < 0) {
+    lastErrno_ = errno;
+    return kInvalidDevice;
+  }
   fd_ = fd;
   return fd;
 }
@@ -62,14 +65,18 @@ DeviceHandle UinputBus::OpenDevice(const char* path) {
 bool UinputBus::Request(DeviceHandle device, std::uint32_t code, std::uint8_t* buffer,
                         std::uint32_t length) {
   if (fd_ < 0 || device != fd_) return false;
-  return Handle(uinput::ParseRequest(code, buffer, length), buffer);
+  // A refusal of the request's own (a record out of order, say) has no system error.
+  errno = 0;
+  const bool handled = Handle(uinput::ParseRequest(code, buffer, length), buffer);
+  lastErrno_ = handled ? 0 : errno;
+  return handled;
 }
 
 bool UinputBus::Handle(const uinput::Request& request, std::uint8_t* buffer) {
   switch (request.kind) {
     case uinput::RequestKind::kPortDescription:
       portDescribed_ = true;
-      PutU32(buffer + kPortHandleOffset, kPortHandle);
+      PutLe32(buffer + kPortHandleOffset, kPortHandle);
       return true;
     case uinput::RequestKind::kExpose:
       if (!portDescribed_ || request.handle != kPortHandle || hardware_ != 0) return false;
@@ -78,7 +85,7 @@ bool UinputBus::Handle(const uinput::Request& request, std::uint8_t* buffer) {
       hardware_ = lastHardware_;
       axes_ = request.axes;
       buttons_ = request.buttons;
-      PutU32(buffer + kExposeHardwareOffset, hardware_);
+      PutLe32(buffer + kExposeHardwareOffset, hardware_);
       return true;
     case uinput::RequestKind::kSetState:
       // Accepted with nothing exposed, so the client can tell this device is the bus.
@@ -93,6 +100,10 @@ bool UinputBus::Handle(const uinput::Request& request, std::uint8_t* buffer) {
       break;
   }
   return false;
+}
+
+std::string UinputBus::LastError() const {
+  return lastErrno_ != 0 ? std::strerror(lastErrno_) : std::string();
 }
 
 bool UinputBus::CloseDevice(DeviceHandle device) {

@@ -30,6 +30,8 @@ class UinputBus : public DriverBus {
   bool Request(DeviceHandle device, std::uint32_t code, std::uint8_t* buffer,
                std::uint32_t length) override;
   bool CloseDevice(DeviceHandle device) override;
+  // The system's error text of the latest failed open or request.
+  std::string LastError() const override;
 
  protected:
   // The kernel side of expose and remove, kept apart so the request handling can be
@@ -42,6 +44,7 @@ class UinputBus : public DriverBus {
 
   std::string path_;
   int fd_ = -1;
+  int lastErrno_ = 0;
   bool portDescribed_ = false;
   std::uint32_t hardware_ = 0;  // the exposed joystick; 0 when none
   std::uint32_t lastHardware_ = 0;

@@ -15,18 +15,18 @@ Request Parsed(RequestKind kind) {
 }
 
 Request ParsePortDescription(const std::uint8_t* bytes, std::size_t length) {
-  if (length != kPortDescriptionSize || GetU32(bytes) != kPortDescriptionSize) return {};
+  if (length != kPortDescriptionSize || GetLe32(bytes) != kPortDescriptionSize) return {};
   return Parsed(RequestKind::kPortDescription);
 }
 
 Request ParseExpose(const std::uint8_t* bytes, std::size_t length) {
   // The hardware identifiers after the fixed part are not read: the joystick's name and
   // ids are fixed.
-  if (length < kExposeFixedSize || GetU32(bytes) != kExposeFixedSize) return {};
+  if (length < kExposeFixedSize || GetLe32(bytes) != kExposeFixedSize) return {};
   Request request = Parsed(RequestKind::kExpose);
-  request.handle = GetU32(bytes + kExposePortOffset);
-  const int axes = GetU16(bytes + kExposeAxesOffset);
-  const int buttons = GetU16(bytes + kExposeButtonsOffset);
+  request.handle = GetLe32(bytes + kExposePortOffset);
+  const int axes = GetLe16(bytes + kExposeAxesOffset);
+  const int buttons = GetLe16(bytes + kExposeButtonsOffset);
   // A state record carries no more than these.
   if (axes > kAxes || buttons > kButtons) return {};
   request.axes = axes;
@@ -38,7 +38,7 @@ Request ParseSetState(const std::uint8_t* bytes, std::size_t length) {
   if (length != kStateSize) return {};
   Request request = Parsed(RequestKind::kSetState);
   for (int i = 0; i < kAxes; ++i) {
-    request.axisValues[i] = static_cast<std::int32_t>(GetU32(bytes + 4 * i));
+    request.axisValues[i] = static_cast<std::int32_t>(GetLe32(bytes + 4 * i));
   }
   for (int i = 0; i < kButtons; ++i) {
     request.buttonValues[i] = bytes[kStateButtonsOffset + static_cast<std::size_t>(i)] != 0;
@@ -47,9 +47,9 @@ Request ParseSetState(const std::uint8_t* bytes, std::size_t length) {
 }
 
 Request ParseRemove(const std::uint8_t* bytes, std::size_t length) {
-  if (length != kRemoveSize || GetU32(bytes) != kRemoveSize) return {};
+  if (length != kRemoveSize || GetLe32(bytes) != kRemoveSize) return {};
   Request request = Parsed(RequestKind::kRemove);
-  request.handle = GetU32(bytes + kRemoveHardwareOffset);
+  request.handle = GetLe32(bytes + kRemoveHardwareOffset);
   return request;
 }
 
