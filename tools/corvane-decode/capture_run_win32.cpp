@@ -6,6 +6,7 @@
 #include "audio/capture.h"
 #include "corvane-decode/buffer_handler.h"
 #include "corvane-decode/capture_run.h"
+#include "corvane-decode/stats_report.h"
 #include "platform/platform.h"
 #include "platform/win32/message_loop.h"
 
@@ -23,7 +24,8 @@ constexpr std::chrono::milliseconds kRetry{1500};
 }  // namespace
 
 bool RunCapture(const DecodeOptions& options, TInputControl& receiver, SignalPath& path,
-                std::span<ReportSink* const> sinks, DecodeSummary& summary, std::string& error) {
+                SignalStatsCollector* stats, std::span<ReportSink* const> sinks, DecodeSummary& summary,
+                std::string& error) {
   const auto captureDevice = CreateAudioDevice();
   SystemAudioDevice& device = *captureDevice;
   BufferHandler handler(receiver, device, path, options.map, sinks);
@@ -38,9 +40,16 @@ bool RunCapture(const DecodeOptions& options, TInputControl& receiver, SignalPat
     const Clock::time_point start = Clock::now();
     const auto limit = std::chrono::duration<double>(options.seconds);
     Clock::time_point lastTry = start;
+    // --stats: what the last seconds carried, while the user changes cable or level.
+    const auto statsEvery = std::chrono::milliseconds(kStatsLineMilliseconds);
+    Clock::time_point lastStats = start;
     RunMessageLoop(kTick, [&] {
       const Clock::time_point now = Clock::now();
       if (StopRequested() || (options.seconds > 0 && now - start >= limit)) return false;
+      if (stats != nullptr && now - lastStats >= statsEvery) {
+        lastStats = now;
+        PrintStatsLine(stderr, stats->TakeInterval(), receiver.Mode);
+      }
       if (!opened && now - lastTry >= kRetry) {
         // The device did not open: a new start opens it anew.
         lastTry = now;
