@@ -1,15 +1,15 @@
 #pragma once
-// The property window: the application's main form. It owns the receiver, hosts the
-// Input, TX and Mapping pages, the tray icon with its menu and the 10 ms monitor timer,
-// and handles every captured buffer. Everything runs on the GUI thread.
+// The property window's logic: the application's main form without a toolkit. It owns
+// the joystick client and the receiver, holds the channel map and the monitor's tick
+// counter, handles every captured buffer, and runs every handler of the window against
+// a FormView. Everything runs on the thread that runs the window.
 
-#include <QWidget>
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <string>
-#include <vector>
+#include <string_view>
 
+#include "app/form_view.h"
 #include "decode/input_control.h"
 #include "decode/signal_path.h"
 #include "joystick/joystick_report.h"
@@ -19,21 +19,7 @@
 #include "platform/key_store.h"
 #include "platform/mixer_device.h"
 
-class QCheckBox;
-class QComboBox;
-class QFrame;
-class QLabel;
-class QMenu;
-class QProgressBar;
-class QPushButton;
-class QSystemTrayIcon;
-class QTabWidget;
-class QTimer;
-
 namespace corvane {
-
-class TMonitorBox;
-class TSlider;
 
 // The platform objects the window drives. They belong to the caller and outlive the
 // window.
@@ -44,51 +30,48 @@ struct FormPlatform {
   KeyStore& store;
 };
 
-class TFormCorvane : public QWidget, public WaveInListener {
-  Q_OBJECT
+// The Windows mouse message a tray notification carries when the right button goes down;
+// only that one opens the pop-up menu.
+inline constexpr std::uint32_t kTrayRightButtonDown = 0x204;
 
+// Colours of the monitor (0x00BBGGRR).
+inline constexpr std::uint32_t kMonitorBackground = 0x000000;
+inline constexpr std::uint32_t kMonitorTrace = 0x00FF00;
+
+class TFormCorvane : public WaveInListener {
  public:
-  explicit TFormCorvane(const FormPlatform& platform, QWidget* parent = nullptr);
-  ~TFormCorvane() override;
+  // `view` and the platform objects outlive the form.
+  TFormCorvane(FormView& view, const FormPlatform& platform);
+  // FormDestroy: the joystick removed and closed, then input stopped and the mixer
+  // restored.
+  ~TFormCorvane();
+  TFormCorvane(const TFormCorvane&) = delete;
+  TFormCorvane& operator=(const TFormCorvane&) = delete;
 
-  // Creates the receiver, fills the map lists, loads the settings and adds the tray
-  // icon. Runs once, after construction.
+  // Creates the joystick client and the receiver, fills the map lists, opens and exposes
+  // the joystick, loads the settings and adds the tray icon. Runs once, after the view
+  // has built its controls. An error of the settings is shown and ends it early, before
+  // the tray icon.
   void FormCreate();
 
-  void OnWaveInData(WaveHeader* header) override;
-  void OnTimer();
-  void PropertyClick();
-  void ExitClick();
-
-  TInputControl& Receiver() { return *receiver_; }
-  const ChannelMap& Map() const { return map_; }
-
- signals:
-  // The window has closed for good ("Exit"): the event loop should end.
-  void Ended();
-
- protected:
-  // Load and store the settings. An error raised here reaches the user in an error box.
+  // Load and store the settings; a registry failure raises SettingsError.
   void ReadSetting();
   void WriteSetting();
-  virtual void ShowError(const QString& message);
 
-  void closeEvent(QCloseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-
- private:
-  // Builds the pages and their controls (form_controls.cpp).
-  void BuildControls();
-  void ConnectHandlers();
-
+  // Events of the window, called by the view. The buttons' handlers show an error the
+  // settings raise in the error box and return.
+  void OnWaveInData(WaveHeader* header) override;
+  void OnTimer();
+  // Draws the monitor, `width` × `height` pixels, from the receiver's sample copy.
+  void OnPaintMonitor(MonitorCanvas& canvas, int width, int height) const;
+  // `mouseMessage` is the mouse message the tray notification carries.
+  void OnTaskIconMessage(std::uint32_t mouseMessage);
+  void PropertyClick();
+  void ExitClick();
+  // Whether a close request may close the window; a visible window is hidden instead.
+  bool FormCloseQuery();
+  // The window closes for good: the tray icon removed and the timer stopped.
   void FormClose();
-  void FormDestroy();
-  void AddTaskIcon();
-  void DelTaskIcon();
-  void OnTaskIconMessage(int reason);
-  void OpenJoystick();
-  // Appends what a mixer listing gave to a list, keeping its order.
-  static void AddItems(QComboBox* list, const std::vector<std::string>& names);
 
   void ButtonStartClick();
   void ButtonOKClick();
@@ -98,13 +81,38 @@ class TFormCorvane : public QWidget, public WaveInListener {
   void ComboBoxPortChange();
   void VolumeChange();
   void ComboBoxModeChange();
-  void MapBoxChange(QComboBox* sender);
-  void CheckBoxMapClick(QCheckBox* sender);
+  // `sender` is one of MapBox1 … MapBox8, or CheckBoxM1 or CheckBoxM2.
+  void MapBoxChange(FormControl sender);
+  void CheckBoxMapClick(FormControl sender);
 
-  // Runs a handler; an error it raises is shown and the program goes on.
-  template <class Handler>
-  void Guarded(Handler handler);
+  // The receiver exists from FormCreate on.
+  TInputControl& Receiver() { return *receiver_; }
+  const ChannelMap& Map() const { return map_; }
 
+  // ProgressBar1 … ProgressBar8, in channel order.
+  static constexpr std::array<FormControl, 8> kChannelBars = {
+      FormControl::ProgressBar1, FormControl::ProgressBar2, FormControl::ProgressBar3,
+      FormControl::ProgressBar4, FormControl::ProgressBar5, FormControl::ProgressBar6,
+      FormControl::ProgressBar7, FormControl::ProgressBar8};
+  // MapBox1 … MapBox8, CheckBoxM1, CheckBoxM2: control i edits byte i of the map.
+  static constexpr std::array<FormControl, 10> kMapControls = {
+      FormControl::MapBox1, FormControl::MapBox2, FormControl::MapBox3,
+      FormControl::MapBox4, FormControl::MapBox5, FormControl::MapBox6,
+      FormControl::MapBox7, FormControl::MapBox8, FormControl::CheckBoxM1,
+      FormControl::CheckBoxM2};
+
+ private:
+  void FormDestroy();
+  void OpenJoystick();
+  // Sets the slider from code; when its position changes, VolumeChange runs.
+  void SetSliderFromCode(std::int32_t position);
+  // Sets a map check box from code; when its state changes, CheckBoxMapClick runs.
+  void SetMapCheckFromCode(FormControl box, bool checked);
+  // Runs a button's action; an error it raises goes to the error box.
+  template <class Action>
+  void Guarded(Action action);
+
+  FormView& view_;
   AudioDevice& audio_;
   MixerDevice& mixer_;
   DriverBus& bus_;
@@ -114,31 +122,6 @@ class TFormCorvane : public QWidget, public WaveInListener {
   SignalPath path_;  // slicer and decoders: one instance for the life of the program
   ChannelMap map_ = kDefaultChannelMap;
   std::int32_t tick_ = 0;
-
-  // The controls; each one's objectName is its member name.
-  QTabWidget* PageControl = nullptr;
-  QWidget* TabSheetInput = nullptr;
-  QWidget* TabSheetTX = nullptr;
-  QWidget* TabSheetMap = nullptr;
-  QComboBox* ComboBoxDevice = nullptr;
-  QComboBox* ComboBoxPort = nullptr;
-  TSlider* SliderVolume = nullptr;
-  QFrame* Panel = nullptr;
-  TMonitorBox* PaintBox = nullptr;
-  QPushButton* ButtonStart = nullptr;
-  QCheckBox* CheckBoxAutoStart = nullptr;
-  QComboBox* ComboBoxMode = nullptr;
-  std::array<QProgressBar*, 8> bars_{};    // ProgressBar1 … ProgressBar8
-  std::array<QComboBox*, 8> mapBoxes_{};  // MapBox1 … MapBox8
-  QCheckBox* CheckBoxM1 = nullptr;
-  QCheckBox* CheckBoxM2 = nullptr;
-  std::array<QWidget*, 10> mapControls_{};  // MapBox1 … MapBox8, CheckBoxM1, CheckBoxM2
-  QPushButton* ButtonOK = nullptr;
-  QPushButton* ButtonCancel = nullptr;
-  QPushButton* ButtonApply = nullptr;
-  QMenu* PopupMenu = nullptr;
-  QSystemTrayIcon* TrayIcon = nullptr;
-  QTimer* Timer = nullptr;
 };
 
 }  // namespace corvane

@@ -10,7 +10,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "app/form_corvane.h"
+#include "app/qt/form_window.h"
 #include "app/registry.h"
 #include "fakes/fake_audio_device.h"
 #include "fakes/fake_driver_bus.h"
@@ -20,9 +20,9 @@
 namespace corvane {
 
 // Keeps the error boxes' texts instead of showing them.
-class TestForm : public TFormCorvane {
+class TestForm : public TFormWindow {
  public:
-  using TFormCorvane::TFormCorvane;
+  using TFormWindow::TFormWindow;
   QStringList errors;
 
  protected:

@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "app/form_corvane.h"
+#include "app/qt/form_window.h"
 #include "app/monitor_math.h"
-#include "app/single_instance.h"
+#include "platform/linux/local_single_instance.h"
 #include "window/form_rig.h"
 
 namespace corvane {
@@ -55,7 +55,7 @@ class FormTest : public QObject {
     QCOMPARE(rig.Find<QComboBox>("ComboBoxDevice")->itemText(0), QStringLiteral("Not selected"));
     QCOMPARE(rig.Find<QSlider>("SliderVolume")->value(), 32768);
     rig.form.FormCreate();
-    TFormCorvane& form = rig.form;
+    TFormWindow& form = rig.form;
     QCOMPARE(form.windowTitle(), QStringLiteral("Corvane Propaties"));
     QCOMPARE(form.minimumSize(), QSize(472, 420));
     QCOMPARE(form.maximumSize(), QSize(472, 420));
@@ -238,7 +238,7 @@ class FormTest : public QObject {
   void CloseHidesAndExitEnds() {
     Rig rig;
     rig.form.FormCreate();
-    QSignalSpy ended(&rig.form, &TFormCorvane::Ended);
+    QSignalSpy ended(&rig.form, &TFormWindow::Ended);
     QVERIFY(rig.Tray()->isVisible());
     rig.MenuItem("Property")->trigger();
     QVERIFY(rig.form.isVisible());
@@ -306,7 +306,7 @@ class FormTest : public QObject {
 
   void SettingsErrorAtStartLeavesOutTheTrayIcon() {
     Rig rig;
-    QSignalSpy ended(&rig.form, &TFormCorvane::Ended);
+    QSignalSpy ended(&rig.form, &TFormWindow::Ended);
     rig.Store("InputDevice", kRegSz, {'0', 0});
     rig.form.FormCreate();
     QCOMPARE(rig.form.errors, QStringList{QStringLiteral("'InputDevice' のデータ型が不正です")});
@@ -364,15 +364,15 @@ class FormTest : public QObject {
 
   void SecondStartReachesTheFirst() {
     QTemporaryDir folder;
-    SingleInstance first(folder.path());
-    SingleInstance second(folder.path());
+    LocalSingleInstance first(folder.path());
+    LocalSingleInstance second(folder.path());
     QVERIFY(first.Claim());
-    QSignalSpy shown(&first, &SingleInstance::ShowRequested);
+    QSignalSpy shown(&first, &LocalSingleInstance::ShowRequested);
     QVERIFY(!second.Claim());
     QVERIFY(second.AskRunningToShow());
     QVERIFY(shown.wait(2000));
     // Where no lock can be made the program still runs.
-    SingleInstance unguarded(folder.path() + QStringLiteral("/missing"));
+    LocalSingleInstance unguarded(folder.path() + QStringLiteral("/missing"));
     QVERIFY(unguarded.Claim());
   }
 };

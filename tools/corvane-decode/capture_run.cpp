@@ -9,8 +9,7 @@
 
 #include "audio/capture.h"
 #include "corvane-decode/buffer_handler.h"
-#include "platform/linux/stop_signals.h"
-#include "platform/linux/alsa_audio_device.h"
+#include "platform/platform.h"
 
 namespace corvane::tool {
 
@@ -28,7 +27,8 @@ bool RunCapture(const DecodeOptions& options, TInputControl& receiver, SignalPat
   char* argv[] = {name, nullptr};
   QCoreApplication app(argc, argv);
 
-  AlsaAudioDevice device;
+  const auto captureDevice = CreateAudioDevice();
+  SystemAudioDevice& device = *captureDevice;
   BufferHandler handler(receiver, device, path, options.map, sinks);
   auto end = [&] {
     StopInput(receiver, device);

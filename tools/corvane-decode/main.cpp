@@ -15,11 +15,9 @@
 #include "corvane-decode/input_file.h"
 #include "corvane-decode/joystick_output.h"
 #include "corvane-decode/report_sink.h"
-#include "platform/linux/stop_signals.h"
 #include "corvane-decode/stream_audio_device.h"
 #include "decode/signal_path.h"
-#include "platform/linux/uinput_access.h"
-#include "platform/linux/uinput_bus.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -71,12 +69,12 @@ int main(int argc, char** argv) {
   std::vector<ReportSink*> sinks{options.json ? static_cast<ReportSink*>(&json) : &table};
 
   const char* const uinputOverride = std::getenv("CORVANE_UINPUT_PATH");
-  const std::string uinputPath = uinputOverride != nullptr ? uinputOverride : kUinputPath;
-  UinputBus bus(uinputPath);
-  JoystickOutput joystick(bus, uinputPath, stderr);
+  const std::string joystickDevice = uinputOverride != nullptr ? uinputOverride : DefaultJoystickDevice();
+  const auto bus = CreateDriverBus(joystickDevice);
+  JoystickOutput joystick(*bus, joystickDevice, stderr);
   if (options.joystick) {
     // Without a usable device: one line that says why, and decoding goes on.
-    if (CheckUinputAccess(uinputPath.c_str(), stderr)) joystick.Start();
+    if (CheckJoystickAccess(joystickDevice, stderr)) joystick.Start();
     sinks.push_back(&joystick);
   }
 

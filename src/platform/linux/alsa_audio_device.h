@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "platform/audio_device.h"
+#include "platform/platform.h"
 
 namespace corvane {
 
-class AlsaAudioDevice : public AudioDevice {
+class AlsaAudioDevice : public SystemAudioDevice {
  public:
   // Needs a running Qt event loop in the creating thread. While input runs without a
   // device (it failed to open, or went away), the device is opened again every
@@ -36,7 +36,7 @@ class AlsaAudioDevice : public AudioDevice {
   bool Close(WaveInHandle handle) override;
 
   // Why the device could not be opened or was lost, for the user; empty while capture works.
-  std::string LastError() const;
+  std::string LastError() const override;
 
  private:
   struct Session;

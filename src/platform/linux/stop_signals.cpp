@@ -1,4 +1,10 @@
-#include "platform/linux/stop_signals.h"
+// SIGINT and SIGTERM ask for an orderly end. The handler only sets a flag and writes one
+// byte to a pipe; a read loop checks the flag between buffers, an event loop watches
+// the pipe. A second signal of the same kind ends the program at once, as usual.
+// Blocking reads are not restarted after a stop signal, so a read from a quiet pipe
+// returns.
+
+#include "platform/platform.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "app/single_instance.h"
+#include "platform/linux/local_single_instance.h"
 
 #include <QDeadlineTimer>
 #include <QLocalSocket>
@@ -7,16 +7,18 @@
 
 namespace corvane {
 
-SingleInstance::SingleInstance(const QString& folder, QObject* parent)
+LocalSingleInstance::LocalSingleInstance(const QString& folder,
+                                         std::function<void()> showRequested, QObject* parent)
     : QObject(parent),
       folder_(folder),
       socketPath_(folder + QStringLiteral("/corvane.socket")),
       lock_(folder + QStringLiteral("/corvane.lock")) {
   // A lock is stale only when its process is gone, however long it has been held.
   lock_.setStaleLockTime(0);
+  if (showRequested) connect(this, &LocalSingleInstance::ShowRequested, this, std::move(showRequested));
 }
 
-bool SingleInstance::Claim() {
+bool LocalSingleInstance::Claim() {
   if (!lock_.tryLock(0)) {
     if (lock_.error() == QLockFile::LockFailedError) return false;
     std::fprintf(stderr,
@@ -42,7 +44,7 @@ bool SingleInstance::Claim() {
   return true;
 }
 
-bool SingleInstance::AskRunningToShow() {
+bool LocalSingleInstance::AskRunningToShow() {
   // The running instance may have taken the lock a moment ago and not listen yet.
   QDeadlineTimer deadline(3000);
   while (!deadline.hasExpired()) {

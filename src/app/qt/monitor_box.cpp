@@ -1,4 +1,4 @@
-#include "app/monitor_box.h"
+#include "app/qt/monitor_box.h"
 
 #include <QPainter>
 

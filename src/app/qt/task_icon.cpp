@@ -1,4 +1,4 @@
-#include "app/task_icon.h"
+#include "app/qt/task_icon.h"
 
 #include <QApplication>
 #include <QStyle>

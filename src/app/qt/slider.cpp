@@ -1,4 +1,4 @@
-#include "app/slider.h"
+#include "app/qt/slider.h"
 
 namespace corvane {
 

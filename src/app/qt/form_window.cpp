@@ -1,4 +1,4 @@
-#include "app/form_corvane.h"
+#include "app/qt/form_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -13,10 +13,10 @@
 #include <QTimer>
 #include <exception>
 
-#include "app/monitor_box.h"
+#include "app/qt/monitor_box.h"
 #include "app/monitor_math.h"
-#include "app/slider.h"
-#include "app/task_icon.h"
+#include "app/qt/slider.h"
+#include "app/qt/task_icon.h"
 #include "app/wave_in_data.h"
 #include "audio/capture.h"
 #include "audio/destroy_input_control.h"
@@ -24,7 +24,7 @@
 
 namespace corvane {
 
-TFormCorvane::TFormCorvane(const FormPlatform& platform, QWidget* parent)
+TFormWindow::TFormWindow(const FormPlatform& platform, QWidget* parent)
     : QWidget(parent), audio_(platform.audio), mixer_(platform.mixer), bus_(platform.bus),
       store_(platform.store) {
   setObjectName(QStringLiteral("FormCorvane"));
@@ -43,10 +43,10 @@ TFormCorvane::TFormCorvane(const FormPlatform& platform, QWidget* parent)
   ConnectHandlers();
 }
 
-TFormCorvane::~TFormCorvane() { FormDestroy(); }
+TFormWindow::~TFormWindow() { FormDestroy(); }
 
 template <class Handler>
-void TFormCorvane::Guarded(Handler handler) {
+void TFormWindow::Guarded(Handler handler) {
   try {
     handler();
   } catch (const std::exception& error) {
@@ -54,20 +54,20 @@ void TFormCorvane::Guarded(Handler handler) {
   }
 }
 
-void TFormCorvane::ConnectHandlers() {
-  auto on = [this](auto* sender, auto signal, void (TFormCorvane::*handler)()) {
+void TFormWindow::ConnectHandlers() {
+  auto on = [this](auto* sender, auto signal, void (TFormWindow::*handler)()) {
     connect(sender, signal, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
   };
-  on(ButtonStart, &QPushButton::clicked, &TFormCorvane::ButtonStartClick);
-  on(ButtonOK, &QPushButton::clicked, &TFormCorvane::ButtonOKClick);
-  on(ButtonCancel, &QPushButton::clicked, &TFormCorvane::ButtonCancelClick);
-  on(ButtonApply, &QPushButton::clicked, &TFormCorvane::ButtonApplyClick);
+  on(ButtonStart, &QPushButton::clicked, &TFormWindow::ButtonStartClick);
+  on(ButtonOK, &QPushButton::clicked, &TFormWindow::ButtonOKClick);
+  on(ButtonCancel, &QPushButton::clicked, &TFormWindow::ButtonCancelClick);
+  on(ButtonApply, &QPushButton::clicked, &TFormWindow::ButtonApplyClick);
   // Lists react to the user's choice only: an index set from code runs no handler.
-  on(ComboBoxDevice, &QComboBox::activated, &TFormCorvane::ComboBoxDeviceChange);
-  on(ComboBoxPort, &QComboBox::activated, &TFormCorvane::ComboBoxPortChange);
-  on(ComboBoxMode, &QComboBox::activated, &TFormCorvane::ComboBoxModeChange);
+  on(ComboBoxDevice, &QComboBox::activated, &TFormWindow::ComboBoxDeviceChange);
+  on(ComboBoxPort, &QComboBox::activated, &TFormWindow::ComboBoxPortChange);
+  on(ComboBoxMode, &QComboBox::activated, &TFormWindow::ComboBoxModeChange);
   // The slider and the check boxes react to every change, also one made from code.
-  on(SliderVolume, &QSlider::valueChanged, &TFormCorvane::VolumeChange);
+  on(SliderVolume, &QSlider::valueChanged, &TFormWindow::VolumeChange);
   for (QComboBox* box : mapBoxes_) {
     connect(box, &QComboBox::activated, this, [this, box] { Guarded([&] { MapBoxChange(box); }); });
   }
@@ -75,14 +75,14 @@ void TFormCorvane::ConnectHandlers() {
     connect(box, &QCheckBox::toggled, this, [this, box] { Guarded([&] { CheckBoxMapClick(box); }); });
   }
   const QList<QAction*> items = PopupMenu->actions();
-  on(items.front(), &QAction::triggered, &TFormCorvane::PropertyClick);
-  on(items.back(), &QAction::triggered, &TFormCorvane::ExitClick);
+  on(items.front(), &QAction::triggered, &TFormWindow::PropertyClick);
+  on(items.back(), &QAction::triggered, &TFormWindow::ExitClick);
   connect(TrayIcon, &QSystemTrayIcon::activated, this,
           [this](QSystemTrayIcon::ActivationReason reason) { OnTaskIconMessage(reason); });
-  connect(Timer, &QTimer::timeout, this, &TFormCorvane::OnTimer);
+  connect(Timer, &QTimer::timeout, this, &TFormWindow::OnTimer);
 }
 
-void TFormCorvane::FormCreate() {
+void TFormWindow::FormCreate() {
   joystick_ = std::make_unique<TKestrovan>(bus_);
   receiver_ = CreateInputControl();
   PaintBox->SetSamples(receiver_->Samples, kSampleCopySize);
@@ -103,49 +103,49 @@ void TFormCorvane::FormCreate() {
   AddTaskIcon();
 }
 
-void TFormCorvane::FormDestroy() {
+void TFormWindow::FormDestroy() {
   // The joystick goes first (removed, its device closed), then the receiver (input
   // stopped, the mixer given back what it held before).
   joystick_.reset();
   DestroyInputControl(receiver_, audio_, mixer_);
 }
 
-void TFormCorvane::OpenJoystick() {
+void TFormWindow::OpenJoystick() {
   // Neither failure is reported: without a joystick the program runs on, and reports go
   // out whenever the device is open, also when exposing failed.
   if (joystick_->Open()) joystick_->Expose();
 }
 
-void TFormCorvane::ShowError(const QString& message) {
+void TFormWindow::ShowError(const QString& message) {
   QMessageBox::critical(this, QStringLiteral("Corvane"), message);
 }
 
 // Tray icon and its menu.
 
-void TFormCorvane::AddTaskIcon() { TrayIcon->show(); }
+void TFormWindow::AddTaskIcon() { TrayIcon->show(); }
 
-void TFormCorvane::DelTaskIcon() { TrayIcon->hide(); }
+void TFormWindow::DelTaskIcon() { TrayIcon->hide(); }
 
-void TFormCorvane::OnTaskIconMessage(int reason) {
+void TFormWindow::OnTaskIconMessage(int reason) {
   // Only the context request (a right button press) opens the menu; left clicks and
   // double clicks do nothing.
   if (reason != QSystemTrayIcon::Context) return;
   PopupMenu->popup(QCursor::pos());
 }
 
-void TFormCorvane::PropertyClick() {
+void TFormWindow::PropertyClick() {
   show();
   raise();
   activateWindow();
 }
 
-void TFormCorvane::ExitClick() {
+void TFormWindow::ExitClick() {
   hide();
   close();
 }
 
 // Closing only hides a visible window; closing the hidden window ends the program.
-void TFormCorvane::closeEvent(QCloseEvent* event) {
+void TFormWindow::closeEvent(QCloseEvent* event) {
   if (isVisible()) {
     hide();
     event->ignore();
@@ -155,14 +155,14 @@ void TFormCorvane::closeEvent(QCloseEvent* event) {
   FormClose();
 }
 
-void TFormCorvane::FormClose() {
+void TFormWindow::FormClose() {
   DelTaskIcon();
   Timer->stop();
   emit Ended();
 }
 
 // Enter presses OK and Escape presses Cancel, wherever the focus is.
-void TFormCorvane::keyPressEvent(QKeyEvent* event) {
+void TFormWindow::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -178,7 +178,7 @@ void TFormCorvane::keyPressEvent(QKeyEvent* event) {
 
 // Buttons.
 
-void TFormCorvane::ButtonStartClick() {
+void TFormWindow::ButtonStartClick() {
   if (receiver_->Running) {
     StopInput(*receiver_, audio_);
     Timer->stop();
@@ -190,21 +190,21 @@ void TFormCorvane::ButtonStartClick() {
   }
 }
 
-void TFormCorvane::ButtonOKClick() {
+void TFormWindow::ButtonOKClick() {
   WriteSetting();
   close();
 }
 
-void TFormCorvane::ButtonCancelClick() {
+void TFormWindow::ButtonCancelClick() {
   ReadSetting();
   close();
 }
 
-void TFormCorvane::ButtonApplyClick() { WriteSetting(); }
+void TFormWindow::ButtonApplyClick() { WriteSetting(); }
 
 // Input page: the device chooses whose mixer is driven, the port its recording source.
 
-void TFormCorvane::ComboBoxDeviceChange() {
+void TFormWindow::ComboBoxDeviceChange() {
   ComboBoxPort->clear();
   std::vector<std::string> names;
   ListInputPorts(mixer_, ComboBoxDevice->currentIndex(), names);
@@ -213,7 +213,7 @@ void TFormCorvane::ComboBoxDeviceChange() {
   ComboBoxPortChange();
 }
 
-void TFormCorvane::ComboBoxPortChange() {
+void TFormWindow::ComboBoxPortChange() {
   SelectSource(*receiver_, mixer_, ComboBoxDevice->currentIndex(), ComboBoxPort->currentIndex());
   // The slider clamps: no volume control (-1) puts it at 0. A change of position applies
   // the mixer through VolumeChange, and the mixer is applied once more in any case.
@@ -221,31 +221,31 @@ void TFormCorvane::ComboBoxPortChange() {
   ApplyMixer(*receiver_, mixer_, SliderVolume->value());
 }
 
-void TFormCorvane::VolumeChange() { ApplyMixer(*receiver_, mixer_, SliderVolume->value()); }
+void TFormWindow::VolumeChange() { ApplyMixer(*receiver_, mixer_, SliderVolume->value()); }
 
-void TFormCorvane::AddItems(QComboBox* list, const std::vector<std::string>& names) {
+void TFormWindow::AddItems(QComboBox* list, const std::vector<std::string>& names) {
   for (const std::string& name : names) list->addItem(QString::fromStdString(name));
 }
 
 // TX and Mapping pages.
 
-void TFormCorvane::ComboBoxModeChange() { receiver_->Mode = ComboBoxMode->currentIndex(); }
+void TFormWindow::ComboBoxModeChange() { receiver_->Mode = ComboBoxMode->currentIndex(); }
 
-void TFormCorvane::MapBoxChange(QComboBox* sender) {
+void TFormWindow::MapBoxChange(QComboBox* sender) {
   map_[sender->property("Tag").toInt()] = static_cast<std::uint8_t>(sender->currentIndex());
 }
 
-void TFormCorvane::CheckBoxMapClick(QCheckBox* sender) {
+void TFormWindow::CheckBoxMapClick(QCheckBox* sender) {
   map_[sender->property("Tag").toInt()] = sender->isChecked() ? 1 : 0;
 }
 
 // Buffers and the monitor.
 
-void TFormCorvane::OnWaveInData(WaveHeader* header) {
+void TFormWindow::OnWaveInData(WaveHeader* header) {
   corvane::OnWaveInData(*receiver_, audio_, path_, *joystick_, map_, header);
 }
 
-void TFormCorvane::OnTimer() {
+void TFormWindow::OnTimer() {
   tick_ = NextTick(tick_);
   if (MonitorRepaintDue(tick_)) PaintBox->update();
   for (int i = 0; i < 8; ++i) bars_[i]->setValue(BarValue(receiver_->Channels.positions[i]));

@@ -1,4 +1,4 @@
-#include "app/process_priority.h"
+#include "platform/platform.h"
 
 #include <sys/resource.h>
 

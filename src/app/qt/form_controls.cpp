@@ -12,9 +12,9 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include "app/form_corvane.h"
-#include "app/monitor_box.h"
-#include "app/slider.h"
+#include "app/qt/form_window.h"
+#include "app/qt/monitor_box.h"
+#include "app/qt/slider.h"
 
 namespace corvane {
 
@@ -48,7 +48,7 @@ QString Numbered(const char* stem, int n) { return QString::fromLatin1(stem) + Q
 
 }  // namespace
 
-void TFormCorvane::BuildControls() {
+void TFormWindow::BuildControls() {
   PageControl = Place<QTabWidget>(this, "PageControl", 8, 8, 457, 377);
 
   // Input page.

@@ -4,30 +4,24 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSocketNotifier>
-#include <QStandardPaths>
 #include <cstdio>
 #include <exception>
 #include <memory>
 #include <string>
 
-#include "app/form_corvane.h"
-#include "app/process_priority.h"
-#include "app/single_instance.h"
-#include "platform/linux/alsa_audio_device.h"
-#include "platform/linux/alsa_mixer_device.h"
-#include "platform/linux/file_key_store.h"
-#include "platform/linux/stop_signals.h"
-#include "platform/linux/uinput_access.h"
-#include "platform/linux/uinput_bus.h"
+#include "app/qt/form_window.h"
+#include "platform/platform.h"
 
 namespace {
 
 int Run(QApplication& app) {
   // Before anything opens a device: a second start only shows the first one's window.
-  corvane::SingleInstance instance(
-      QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
-  if (!instance.Claim()) {
-    if (instance.AskRunningToShow()) return 0;
+  corvane::TFormWindow* shown = nullptr;
+  const auto instance = corvane::CreateSingleInstance([&shown] {
+    if (shown != nullptr) shown->PropertyClick();
+  });
+  if (!instance->Claim()) {
+    if (instance->AskRunningToShow()) return 0;
     std::fputs("corvane: another instance holds the lock but does not answer\n", stderr);
     return 1;
   }
@@ -37,15 +31,16 @@ int Run(QApplication& app) {
   app.setQuitOnLastWindowClosed(false);
 
   // The devices outlive the window, which stops and closes them as it goes.
-  corvane::AlsaAudioDevice audio;
-  corvane::AlsaMixerDevice mixer;
-  corvane::UinputBus bus;
-  corvane::FileKeyStore store(corvane::DefaultRegistryFilePath());
-  corvane::CheckUinputAccess();  // one line on stderr when there can be no joystick
-  corvane::TFormCorvane form(corvane::FormPlatform{audio, mixer, bus, store});
-  QObject::connect(&instance, &corvane::SingleInstance::ShowRequested, &form,
-                   &corvane::TFormCorvane::PropertyClick);
-  QObject::connect(&form, &corvane::TFormCorvane::Ended, &app, &QCoreApplication::quit,
+  const auto audio = corvane::CreateAudioDevice();
+  const auto mixer = corvane::CreateMixerDevice();
+  const std::string joystickDevice = corvane::DefaultJoystickDevice();
+  const auto bus = corvane::CreateDriverBus(joystickDevice);
+  const auto store = corvane::CreateKeyStore();
+  // One line on stderr when there can be no joystick.
+  corvane::CheckJoystickAccess(joystickDevice, stderr);
+  corvane::TFormWindow form(corvane::FormPlatform{*audio, *mixer, *bus, *store});
+  shown = &form;
+  QObject::connect(&form, &corvane::TFormWindow::Ended, &app, &QCoreApplication::quit,
                    Qt::QueuedConnection);
   // SIGINT and SIGTERM (a session ending, say) end the program as "Exit" does: the
   // joystick removed and the mixer given back what it held before.
@@ -53,7 +48,7 @@ int Run(QApplication& app) {
   if (std::string error; corvane::InstallStopSignals(error)) {
     stopSignal = std::make_unique<QSocketNotifier>(corvane::StopSignalFd(), QSocketNotifier::Read);
     QObject::connect(stopSignal.get(), &QSocketNotifier::activated, &form,
-                     &corvane::TFormCorvane::ExitClick);
+                     &corvane::TFormWindow::ExitClick);
   } else {
     std::fprintf(stderr, "corvane: %s\n", error.c_str());
   }

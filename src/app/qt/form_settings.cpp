@@ -4,9 +4,9 @@
 #include <QComboBox>
 #include <span>
 
-#include "app/form_corvane.h"
+#include "app/qt/form_window.h"
 #include "app/registry.h"
-#include "app/slider.h"
+#include "app/qt/slider.h"
 #include "audio/mixer.h"
 
 namespace corvane {
@@ -22,7 +22,7 @@ std::int32_t IntegerOr(RegistryKey& key, std::string_view name, std::int32_t fal
 
 }  // namespace
 
-void TFormCorvane::WriteSetting() {
+void TFormWindow::WriteSetting() {
   RegistryKey key(store_);
   key.OpenForWriting(kSettingsRoot, kSettingsSubkey);  // a failed open fails the first write
   key.WriteInteger("InputDevice", ComboBoxDevice->currentIndex());
@@ -37,7 +37,7 @@ void TFormCorvane::WriteSetting() {
 // source on the mixer, applies level, mode and map, and presses Start when auto-start
 // is stored. Stored indices go to the lists unchecked; every later step reads the index
 // back from its list, so an index a list does not hold reads as -1.
-void TFormCorvane::ReadSetting() {
+void TFormWindow::ReadSetting() {
   RegistryKey key(store_);
   key.OpenForReading(kSettingsRoot, kSettingsSubkey);  // no key: every value takes its default
 
