@@ -194,6 +194,7 @@ static void Unload(DRIVER_OBJECT* driver) { (void)driver; }
 NTSTATUS NTAPI DriverEntry(DRIVER_OBJECT* driver, UNICODE_STRING* registryPath) {
   (void)registryPath;
   driver->MajorFunction[IRP_MJ_CREATE] = DispatchCreateClose;
+  driver->MajorFunction[IRP_MJ_CLEANUP] = DispatchCreateClose;
   driver->MajorFunction[IRP_MJ_CLOSE] = DispatchCreateClose;
   driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = DispatchControl;
   driver->MajorFunction[IRP_MJ_PNP] = DispatchPnp;
