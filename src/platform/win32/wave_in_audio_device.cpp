@@ -31,7 +31,10 @@ std::string ErrorText(MMRESULT result) {
   if (waveInGetErrorTextA(result, text, sizeof text) != MMSYSERR_NOERROR) {
     return "error " + std::to_string(result);
   }
-  return text;
+  // The system's sentence goes inside one of ours: without its full stop.
+  std::string sentence = text;
+  while (!sentence.empty() && (sentence.back() == '.' || sentence.back() == ' ')) sentence.pop_back();
+  return sentence;
 }
 
 }  // namespace
