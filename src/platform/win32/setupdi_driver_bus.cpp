@@ -42,11 +42,11 @@ struct SetupDiDriverBus::Listing {
   std::uint32_t index = 0;
   SP_DEVICE_INTERFACE_DATA data{};
 
-  const SP_DEVICE_INTERFACE_DATA* Interface(std::uint32_t wanted) {
+  SP_DEVICE_INTERFACE_DATA* Interface(std::uint32_t wanted) {
     if (haveInterface && index == wanted) return &data;
     haveInterface = false;
     data = {};
-    data.cbSize = sizeof data;
+    data.cbSize = sizeof data;  // 32 in a 64-bit process, 28 in a 32-bit one
     if (!SetupDiEnumDeviceInterfaces(set, nullptr, &cls, wanted, &data)) return nullptr;
     haveInterface = true;
     index = wanted;
@@ -84,20 +84,19 @@ EnumResult SetupDiDriverBus::EnumInterface(InterfaceSet set, std::uint32_t index
 
 std::size_t SetupDiDriverBus::InterfacePathSize(InterfaceSet set, std::uint32_t index) {
   Listing* listing = Find(set);
-  const SP_DEVICE_INTERFACE_DATA* data = listing ? listing->Interface(index) : nullptr;
+  SP_DEVICE_INTERFACE_DATA* data = listing ? listing->Interface(index) : nullptr;
   if (!data) return 0;
   // Without a buffer this fails with ERROR_INSUFFICIENT_BUFFER and gives the size of the
   // whole detail record; the caller judges the size.
   DWORD required = 0;
-  SetupDiGetDeviceInterfaceDetailA(listing->set, const_cast<SP_DEVICE_INTERFACE_DATA*>(data),
-                                   nullptr, 0, &required, nullptr);
+  SetupDiGetDeviceInterfaceDetailA(listing->set, data, nullptr, 0, &required, nullptr);
   return required > kPathOffset ? required - kPathOffset : 0;
 }
 
 bool SetupDiDriverBus::InterfacePath(InterfaceSet set, std::uint32_t index, char* path,
                                      std::size_t size) {
   Listing* listing = Find(set);
-  const SP_DEVICE_INTERFACE_DATA* data = listing ? listing->Interface(index) : nullptr;
+  SP_DEVICE_INTERFACE_DATA* data = listing ? listing->Interface(index) : nullptr;
   if (!data || size == 0) return false;
   // The record of the size the first request gave, aligned for its size field.
   const std::size_t recordSize = kPathOffset + size;
@@ -106,8 +105,8 @@ bool SetupDiDriverBus::InterfacePath(InterfaceSet set, std::uint32_t index, char
   // The size of the record's fixed part, as the installer checks it: 8 in a 64-bit
   // process, 5 in a 32-bit one.
   detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
-  if (!SetupDiGetDeviceInterfaceDetailA(listing->set, const_cast<SP_DEVICE_INTERFACE_DATA*>(data),
-                                        detail, static_cast<DWORD>(recordSize), nullptr, nullptr)) {
+  if (!SetupDiGetDeviceInterfaceDetailA(listing->set, data, detail, static_cast<DWORD>(recordSize),
+                                        nullptr, nullptr)) {
     return false;
   }
   const std::size_t length = strnlen(detail->DevicePath, size);
