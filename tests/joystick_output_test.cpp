@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -17,22 +16,24 @@ using corvane::testing::FakeDriverBus;
 using corvane::testing::FakeInterface;
 using Bytes = std::vector<std::uint8_t>;
 
+// What the sink tells, caught in a temporary file (memory streams are not portable).
 struct Messages {
-  char* text = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = open_memstream(&text, &size);
+  std::FILE* out = std::tmpfile();
   ~Messages() {
-    std::fclose(out);
-    std::free(text);
+    if (out != nullptr) std::fclose(out);
   }
   std::string Read() {
     std::fflush(out);
-    return std::string(text, size);
+    std::rewind(out);
+    std::string text;
+    for (int c; (c = std::fgetc(out)) != EOF;) text.push_back(static_cast<char>(c));
+    return text;
   }
 };
 
 // Runs two decoded buffers through the sink: reports 1 and 2 in their first byte.
 void RunTwoReports(FakeDriverBus& bus, Messages& messages) {
+  ASSERT_NE(messages.out, nullptr) << "no temporary file";
   JoystickOutput output(bus, "/dev/uinput", messages.out);
   output.Start();
   ChannelTable table{};
