@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "wav/binary_stream.h"
+
 namespace corvane::tool {
 
 InputFile::~InputFile() {
@@ -12,6 +14,7 @@ InputFile::~InputFile() {
 bool InputFile::Open(const std::string& path, bool raw, std::string& error) {
   if (path == "-") {
     stream_ = stdin;
+    wav::UseBinaryMode(stream_);
   } else {
     stream_ = std::fopen(path.c_str(), "rb");
     if (stream_ == nullptr) {

@@ -8,6 +8,7 @@
 
 #include "corvane-siggen/siggen_options.h"
 #include "siggen/signal_generator.h"
+#include "wav/binary_stream.h"
 #include "wav/wav_writer.h"
 
 int main(int argc, char** argv) {
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
   }
 
   const bool toStdout = options.path == "-";
+  if (toStdout) wav::UseBinaryMode(stdout);
   std::FILE* out = toStdout ? stdout : std::fopen(options.path.c_str(), "wb");
   if (out == nullptr) {
     std::fprintf(stderr, "corvane-siggen: %s: cannot create: %s\n", options.path.c_str(), std::strerror(errno));

@@ -1,0 +1,31 @@
+// The platform seam on Windows: winmm for capture and mixers, the joystick bus driver
+// through the device installer, the registry for the settings.
+#include "platform/platform.h"
+
+#include "platform/win32/registry_key_store.h"
+#include "platform/win32/setupdi_driver_bus.h"
+#include "platform/win32/wave_in_audio_device.h"
+#include "platform/win32/window_single_instance.h"
+#include "platform/win32/winmm_mixer_device.h"
+
+namespace corvane {
+
+std::unique_ptr<SystemAudioDevice> CreateAudioDevice() { return std::make_unique<WaveInAudioDevice>(); }
+
+std::unique_ptr<MixerDevice> CreateMixerDevice() { return std::make_unique<WinmmMixerDevice>(); }
+
+std::string DefaultJoystickDevice() { return "the virtual joystick driver"; }
+
+// The driver is found by its interface class, whatever `device` says.
+std::unique_ptr<DriverBus> CreateDriverBus(const std::string&) { return std::make_unique<SetupDiDriverBus>(); }
+
+// Whether the driver is there shows when the joystick opens it.
+bool CheckJoystickAccess(const std::string&, std::FILE*) { return true; }
+
+std::unique_ptr<KeyStore> CreateKeyStore() { return std::make_unique<RegistryKeyStore>(); }
+
+std::unique_ptr<SingleInstance> CreateSingleInstance(std::function<void()> showRequested) {
+  return std::make_unique<WindowSingleInstance>(std::move(showRequested));
+}
+
+}  // namespace corvane
