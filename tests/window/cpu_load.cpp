@@ -61,7 +61,7 @@ int main(int argc, char* argv[]) {
   QObject::connect(&feed, &QTimer::timeout, [&] {
     while (buffers * 1000 < clock.nsecsElapsed() * 48 / 1'000'000) {
       generator.Generate(samples, 1000);
-      rig.form.OnWaveInData(rig.device.Fill(samples, sizeof samples));
+      rig.form.Form().OnWaveInData(rig.device.Fill(samples, sizeof samples));
       ++buffers;
     }
   });

@@ -25,8 +25,10 @@ class TestForm : public TFormWindow {
   using TFormWindow::TFormWindow;
   QStringList errors;
 
- protected:
-  void ShowError(const QString& message) override { errors << message; }
+ public:
+  void ShowError(std::string_view message) override {
+    errors << QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
+  }
 };
 
 struct Rig {

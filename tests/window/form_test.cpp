@@ -185,14 +185,14 @@ class FormTest : public QObject {
     QTest::mouseClick(start, Qt::LeftButton);
     QCOMPARE(start->text(), QStringLiteral("Stop"));
     QVERIFY(rig.Timer()->isActive());
-    QVERIFY(rig.form.Receiver().Running);
+    QVERIFY(rig.form.Form().Receiver().Running);
     QCOMPARE(rig.device.calls, (Calls{"open", "prepare", "prepare", "add", "add", "start"}));
-    QCOMPARE(rig.device.listener, static_cast<WaveInListener*>(&rig.form));
+    QCOMPARE(rig.device.listener, static_cast<WaveInListener*>(&rig.form.Form()));
 
     QTest::mouseClick(start, Qt::LeftButton);
     QCOMPARE(start->text(), QStringLiteral("Start"));
     QVERIFY(!rig.Timer()->isActive());
-    QVERIFY(!rig.form.Receiver().Running);
+    QVERIFY(!rig.form.Form().Receiver().Running);
     const Calls tail(rig.device.calls.end() - 3, rig.device.calls.end());
     QCOMPARE(tail, (Calls{"stop", "reset", "close"}));
 
@@ -211,12 +211,12 @@ class FormTest : public QObject {
     auto* mode = rig.Find<QComboBox>("ComboBoxMode");
     QTest::keyClick(mode, Qt::Key_Down);
     QCOMPARE(mode->currentIndex(), 1);
-    QCOMPARE(rig.form.Receiver().Mode, 1);
-    QVERIFY(rig.form.Receiver().Running);
+    QCOMPARE(rig.form.Form().Receiver().Mode, 1);
+    QVERIFY(rig.form.Form().Receiver().Running);
     QCOMPARE(rig.device.calls, before);
     // An index set from code (as the settings do) runs no handler.
     mode->setCurrentIndex(0);
-    QCOMPARE(rig.form.Receiver().Mode, 1);
+    QCOMPARE(rig.form.Form().Receiver().Mode, 1);
   }
 
   void MapControlsEditTheirMapByte() {
@@ -224,15 +224,15 @@ class FormTest : public QObject {
     rig.form.FormCreate();
     auto* box = rig.Find<QComboBox>("MapBox3");
     box->setCurrentIndex(4);
-    QCOMPARE(rig.form.Map()[2], 2);  // from code: no handler
+    QCOMPARE(rig.form.Form().Map()[2], 2);  // from code: no handler
     QTest::keyClick(box, Qt::Key_Down);
-    QCOMPARE(rig.form.Map()[2], 5);
+    QCOMPARE(rig.form.Form().Map()[2], 5);
     auto* advanced = rig.Find<QCheckBox>("CheckBoxM2");
     QTest::mouseClick(advanced, Qt::LeftButton);
-    QCOMPARE(rig.form.Map()[9], 1);
+    QCOMPARE(rig.form.Form().Map()[9], 1);
     advanced->setChecked(false);  // a check box runs its handler on any change
-    QCOMPARE(rig.form.Map()[9], 0);
-    QCOMPARE(rig.form.Map()[8], 0);
+    QCOMPARE(rig.form.Form().Map()[9], 0);
+    QCOMPARE(rig.form.Form().Map()[8], 0);
   }
 
   void CloseHidesAndExitEnds() {
@@ -249,7 +249,7 @@ class FormTest : public QObject {
     QCOMPARE(ended.count(), 0);
     QVERIFY(rig.Tray()->isVisible());
     QVERIFY(rig.Timer()->isActive());
-    QVERIFY(rig.form.Receiver().Running);
+    QVERIFY(rig.form.Form().Receiver().Running);
 
     rig.MenuItem("Property")->trigger();
     rig.MenuItem("Exit")->trigger();
@@ -342,7 +342,7 @@ class FormTest : public QObject {
     std::int16_t samples[1000];
     for (std::int16_t level : {std::int16_t{32767}, std::int16_t{-32768}}) {
       std::fill(std::begin(samples), std::end(samples), level);
-      rig.form.OnWaveInData(rig.device.Fill(samples, sizeof samples));
+      rig.form.Form().OnWaveInData(rig.device.Fill(samples, sizeof samples));
       QCOMPARE(TraceRows(box), std::vector<int>(223, MonitorRow(47, level)));
     }
   }
@@ -353,12 +353,12 @@ class FormTest : public QObject {
     auto bar = [&](int n) {
       return rig.form.findChild<QProgressBar*>(QStringLiteral("ProgressBar%1").arg(n))->value();
     };
-    rig.form.OnTimer();
+    rig.form.Form().OnTimer();
     for (int n = 1; n <= 8; ++n) QCOMPARE(bar(n), 512);
     const std::int32_t positions[8] = {0, 1, 100, 512, 1023, 1024, -7, 5000};
     const int shown[8] = {0, 1, 100, 512, 1023, 1024, 0, 1024};
-    for (int i = 0; i < 8; ++i) rig.form.Receiver().Channels.positions[i] = positions[i];
-    rig.form.OnTimer();
+    for (int i = 0; i < 8; ++i) rig.form.Form().Receiver().Channels.positions[i] = positions[i];
+    rig.form.Form().OnTimer();
     for (int n = 1; n <= 8; ++n) QCOMPARE(bar(n), shown[n - 1]);
   }
 

@@ -56,14 +56,14 @@ class SettingsTest : public QObject {
     QCOMPARE(rig.mixer.ValuesOf(kMicVolume), U({0}));  // volume 0 applied to the source
     QCOMPARE(rig.mixer.ValuesOf(kMicMute), U({1}));    // its playback namesake muted
     QCOMPARE(rig.Find<QComboBox>("ComboBoxMode")->currentIndex(), 0);
-    QCOMPARE(rig.form.Receiver().Mode, 0);
-    QCOMPARE(rig.form.Map(), kDefaultChannelMap);
+    QCOMPARE(rig.form.Form().Receiver().Mode, 0);
+    QCOMPARE(rig.form.Form().Map(), kDefaultChannelMap);
     for (int box = 1; box <= 8; ++box) {
       QCOMPARE(rig.form.findChild<QComboBox*>(QStringLiteral("MapBox%1").arg(box))->currentIndex(), box - 1);
     }
     QVERIFY(!rig.Find<QCheckBox>("CheckBoxM1")->isChecked());
     QVERIFY(!rig.Find<QCheckBox>("CheckBoxAutoStart")->isChecked());
-    QVERIFY(!rig.form.Receiver().Running);
+    QVERIFY(!rig.form.Form().Receiver().Running);
     QVERIFY(rig.form.errors.isEmpty());
   }
 
@@ -78,7 +78,7 @@ class SettingsTest : public QObject {
     QCOMPARE(rig.Find<QSlider>("SliderVolume")->value(), 65535);  // clamped
     QCOMPARE(rig.mixer.ValuesOf(kLineVolume), U({65535}));
     QCOMPARE(rig.Find<QComboBox>("ComboBoxMode")->currentIndex(), -1);  // no item 5
-    QCOMPARE(rig.form.Receiver().Mode, -1);
+    QCOMPARE(rig.form.Form().Receiver().Mode, -1);
 
     // Nothing selected in the device list is stored as -1 and read back as -1.
     rig.Find<QComboBox>("ComboBoxDevice")->setCurrentIndex(-1);
@@ -114,31 +114,31 @@ class SettingsTest : public QObject {
     Rig rig;
     rig.Store("Mapping", kRegBinary, {7, 6, 5, 4, 3, 2, 1, 0, 1, 1});
     rig.form.FormCreate();
-    QCOMPARE(rig.form.Map(), (ChannelMap{7, 6, 5, 4, 3, 2, 1, 0, 1, 1}));
+    QCOMPARE(rig.form.Form().Map(), (ChannelMap{7, 6, 5, 4, 3, 2, 1, 0, 1, 1}));
     QVERIFY(rig.Find<QCheckBox>("CheckBoxM1")->isChecked());
 
     rig.Store("Mapping", kRegBinary, {0, 0, 0, 0, 0, 0, 0, 0});
     QTest::mouseClick(rig.Button("ButtonCancel"), Qt::LeftButton);
-    QCOMPARE(rig.form.Map(), (ChannelMap{0, 0, 0, 0, 0, 0, 0, 0, 1, 1}));
+    QCOMPARE(rig.form.Form().Map(), (ChannelMap{0, 0, 0, 0, 0, 0, 0, 0, 1, 1}));
 
     rig.Store("Mapping", kRegBinary, {0, 1, 2, 3, 4, 5, 6, 7, 0, 0, 0, 0});
     rig.StoreInteger("InputAutoStart", 1);
     QTest::mouseClick(rig.Button("ButtonCancel"), Qt::LeftButton);
     QCOMPARE(rig.form.errors, QStringList{QStringLiteral("'Mapping' のデータ型が不正です")});
-    QVERIFY(!rig.form.Receiver().Running);  // the steps after the map were skipped
+    QVERIFY(!rig.form.Form().Receiver().Running);  // the steps after the map were skipped
   }
 
   void AutoStartPressesStartOnEveryLoad() {
     Rig rig;
     rig.StoreInteger("InputAutoStart", 1);
     rig.form.FormCreate();
-    QVERIFY(rig.form.Receiver().Running);
+    QVERIFY(rig.form.Form().Receiver().Running);
     QCOMPARE(rig.Button("ButtonStart")->text(), QStringLiteral("Stop"));
     rig.form.show();
     QTest::mouseClick(rig.Button("ButtonCancel"), Qt::LeftButton);  // while running: stops
-    QVERIFY(!rig.form.Receiver().Running);
+    QVERIFY(!rig.form.Form().Receiver().Running);
     QTest::mouseClick(rig.Button("ButtonCancel"), Qt::LeftButton);  // while stopped: starts
-    QVERIFY(rig.form.Receiver().Running);
+    QVERIFY(rig.form.Form().Receiver().Running);
   }
 
   // The real settings file, a generated PCM1024 signal through the capture path, and a
@@ -167,7 +167,7 @@ class SettingsTest : public QObject {
     std::int16_t samples[1000];
     for (int buffer = 0; buffer < 50; ++buffer) {
       generator.Generate(samples, 1000);
-      form.OnWaveInData(device.Fill(samples, sizeof samples));
+      form.Form().OnWaveInData(device.Fill(samples, sizeof samples));
     }
     const auto& last = bus.requests.back();
     QCOMPARE(last.code, joybus::kSetState);

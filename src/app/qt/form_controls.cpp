@@ -106,7 +106,6 @@ void TFormWindow::BuildControls() {
     box->setGeometry(152, 48 + 32 * i, 145, 20);
     box->setProperty("Tag", i);
     mapBoxes_[i] = box;
-    mapControls_[i] = box;
   }
   CheckBoxM1 = new QCheckBox(QStringLiteral("Advanced"), TabSheetMap);
   CheckBoxM2 = new QCheckBox(QStringLiteral("Advanced"), TabSheetMap);
@@ -117,7 +116,6 @@ void TFormWindow::BuildControls() {
     advanced->move(312, advancedTops[i]);
     advanced->adjustSize();
     advanced->setProperty("Tag", 8 + i);
-    mapControls_[8 + i] = advanced;
   }
 
   PageControl->setCurrentIndex(0);
@@ -132,11 +130,11 @@ void TFormWindow::BuildControls() {
   ButtonApply->setText(QStringLiteral("Apply(&A)"));
 
   // Tray menu and monitor timer.
-  PopupMenu = new QMenu(this);
-  PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
-  PopupMenu->addAction(QStringLiteral("Property"))->setObjectName(QStringLiteral("Property"));
-  PopupMenu->addSeparator();
-  PopupMenu->addAction(QStringLiteral("Exit"))->setObjectName(QStringLiteral("Exit"));
+  popupMenu_ = new QMenu(this);
+  popupMenu_->setObjectName(QStringLiteral("PopupMenu"));
+  popupMenu_->addAction(QStringLiteral("Property"))->setObjectName(QStringLiteral("Property"));
+  popupMenu_->addSeparator();
+  popupMenu_->addAction(QStringLiteral("Exit"))->setObjectName(QStringLiteral("Exit"));
   TrayIcon = new QSystemTrayIcon(this);
   TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
   TrayIcon->setToolTip(QStringLiteral("Corvane"));

@@ -9,24 +9,26 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSystemTrayIcon>
 #include <QTimer>
-#include <exception>
 
 #include "app/qt/monitor_box.h"
-#include "app/monitor_math.h"
 #include "app/qt/slider.h"
 #include "app/qt/task_icon.h"
-#include "app/wave_in_data.h"
-#include "audio/capture.h"
-#include "audio/destroy_input_control.h"
-#include "audio/mixer.h"
 
 namespace corvane {
 
+namespace {
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
 TFormWindow::TFormWindow(const FormPlatform& platform, QWidget* parent)
-    : QWidget(parent), audio_(platform.audio), mixer_(platform.mixer), bus_(platform.bus),
-      store_(platform.store) {
+    : QWidget(parent), form_(*this, platform) {
   setObjectName(QStringLiteral("FormCorvane"));
   setWindowTitle(QStringLiteral("Corvane Propaties"));
   // A fixed dialog: title bar with the close box only, never resized.
@@ -39,125 +41,175 @@ TFormWindow::TFormWindow(const FormPlatform& platform, QWidget* parent)
   face.setPixelSize(12);
   setFont(face);
   BuildControls();
+  PaintBox->SetForm(&form_);
   TrayIcon->setIcon(LoadTaskIcon());
   ConnectHandlers();
 }
 
-TFormWindow::~TFormWindow() { FormDestroy(); }
+// The form goes before the controls: it stops input and removes the joystick.
+TFormWindow::~TFormWindow() = default;
 
-template <class Handler>
-void TFormWindow::Guarded(Handler handler) {
-  try {
-    handler();
-  } catch (const std::exception& error) {
-    ShowError(QString::fromUtf8(error.what()));
-  }
-}
-
+// What the user does goes to the form's handlers. Lists react to the user's choice only:
+// an index set from code runs no handler. The slider and the map check boxes react to
+// every change made outside the form; the form sets them with their signals blocked and
+// runs their handlers itself.
 void TFormWindow::ConnectHandlers() {
-  auto on = [this](auto* sender, auto signal, void (TFormWindow::*handler)()) {
-    connect(sender, signal, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
-  };
-  on(ButtonStart, &QPushButton::clicked, &TFormWindow::ButtonStartClick);
-  on(ButtonOK, &QPushButton::clicked, &TFormWindow::ButtonOKClick);
-  on(ButtonCancel, &QPushButton::clicked, &TFormWindow::ButtonCancelClick);
-  on(ButtonApply, &QPushButton::clicked, &TFormWindow::ButtonApplyClick);
-  // Lists react to the user's choice only: an index set from code runs no handler.
-  on(ComboBoxDevice, &QComboBox::activated, &TFormWindow::ComboBoxDeviceChange);
-  on(ComboBoxPort, &QComboBox::activated, &TFormWindow::ComboBoxPortChange);
-  on(ComboBoxMode, &QComboBox::activated, &TFormWindow::ComboBoxModeChange);
-  // The slider and the check boxes react to every change, also one made from code.
-  on(SliderVolume, &QSlider::valueChanged, &TFormWindow::VolumeChange);
-  for (QComboBox* box : mapBoxes_) {
-    connect(box, &QComboBox::activated, this, [this, box] { Guarded([&] { MapBoxChange(box); }); });
+  TFormCorvane& form = form_;
+  connect(ButtonStart, &QPushButton::clicked, this, [&form] { form.ButtonStartClick(); });
+  connect(ButtonOK, &QPushButton::clicked, this, [&form] { form.ButtonOKClick(); });
+  connect(ButtonCancel, &QPushButton::clicked, this, [&form] { form.ButtonCancelClick(); });
+  connect(ButtonApply, &QPushButton::clicked, this, [&form] { form.ButtonApplyClick(); });
+  connect(ComboBoxDevice, &QComboBox::activated, this, [&form] { form.ComboBoxDeviceChange(); });
+  connect(ComboBoxPort, &QComboBox::activated, this, [&form] { form.ComboBoxPortChange(); });
+  connect(ComboBoxMode, &QComboBox::activated, this, [&form] { form.ComboBoxModeChange(); });
+  connect(SliderVolume, &QSlider::valueChanged, this, [&form] { form.VolumeChange(); });
+  for (std::size_t i = 0; i < mapBoxes_.size(); ++i) {
+    const FormControl box = TFormCorvane::kMapControls[i];
+    connect(mapBoxes_[i], &QComboBox::activated, this, [&form, box] { form.MapBoxChange(box); });
   }
-  for (QCheckBox* box : {CheckBoxM1, CheckBoxM2}) {
-    connect(box, &QCheckBox::toggled, this, [this, box] { Guarded([&] { CheckBoxMapClick(box); }); });
+  connect(CheckBoxM1, &QCheckBox::toggled, this, [&form] { form.CheckBoxMapClick(FormControl::CheckBoxM1); });
+  connect(CheckBoxM2, &QCheckBox::toggled, this, [&form] { form.CheckBoxMapClick(FormControl::CheckBoxM2); });
+  const QList<QAction*> items = popupMenu_->actions();
+  connect(items.front(), &QAction::triggered, this, [&form] { form.PropertyClick(); });
+  connect(items.back(), &QAction::triggered, this, [&form] { form.ExitClick(); });
+  // The context request is the right button's press; a left click or a double click
+  // carries another message, which opens nothing.
+  connect(TrayIcon, &QSystemTrayIcon::activated, this, [&form](QSystemTrayIcon::ActivationReason reason) {
+    form.OnTaskIconMessage(reason == QSystemTrayIcon::Context ? kTrayRightButtonDown : 0);
+  });
+  connect(Timer, &QTimer::timeout, this, [&form] { form.OnTimer(); });
+}
+
+QComboBox* TFormWindow::List(FormControl list) const {
+  switch (list) {
+    case FormControl::ComboBoxDevice:
+      return ComboBoxDevice;
+    case FormControl::ComboBoxPort:
+      return ComboBoxPort;
+    case FormControl::ComboBoxMode:
+      return ComboBoxMode;
+    default:
+      break;
   }
-  const QList<QAction*> items = PopupMenu->actions();
-  on(items.front(), &QAction::triggered, &TFormWindow::PropertyClick);
-  on(items.back(), &QAction::triggered, &TFormWindow::ExitClick);
-  connect(TrayIcon, &QSystemTrayIcon::activated, this,
-          [this](QSystemTrayIcon::ActivationReason reason) { OnTaskIconMessage(reason); });
-  connect(Timer, &QTimer::timeout, this, &TFormWindow::OnTimer);
+  const int map = static_cast<int>(list) - static_cast<int>(FormControl::MapBox1);
+  return map >= 0 && map < static_cast<int>(mapBoxes_.size()) ? mapBoxes_[map] : nullptr;
 }
 
-void TFormWindow::FormCreate() {
-  joystick_ = std::make_unique<TKestrovan>(bus_);
-  receiver_ = CreateInputControl();
-  PaintBox->SetSamples(receiver_->Samples, kSampleCopySize);
-  // Item k of a map list stands for channel position k, whatever the lists held before.
-  for (QComboBox* box : mapBoxes_) {
-    box->clear();
-    for (int channel = 1; channel <= 8; ++channel) box->addItem(QStringLiteral("Ch.%1").arg(channel));
-    box->setCurrentIndex(-1);
+QCheckBox* TFormWindow::CheckBox(FormControl box) const {
+  switch (box) {
+    case FormControl::CheckBoxAutoStart:
+      return CheckBoxAutoStart;
+    case FormControl::CheckBoxM1:
+      return CheckBoxM1;
+    case FormControl::CheckBoxM2:
+      return CheckBoxM2;
+    default:
+      return nullptr;
   }
-  OpenJoystick();
-  try {
-    ReadSetting();
-  } catch (const std::exception& error) {
-    // The program runs on without its tray icon; a second start shows the window.
-    ShowError(QString::fromUtf8(error.what()));
-    return;
-  }
-  AddTaskIcon();
 }
 
-void TFormWindow::FormDestroy() {
-  // The joystick goes first (removed, its device closed), then the receiver (input
-  // stopped, the mixer given back what it held before).
-  joystick_.reset();
-  DestroyInputControl(receiver_, audio_, mixer_);
+// Lists.
+
+void TFormWindow::ClearItems(FormControl list) {
+  if (QComboBox* box = List(list)) box->clear();
 }
 
-void TFormWindow::OpenJoystick() {
-  // Neither failure is reported: without a joystick the program runs on, and reports go
-  // out whenever the device is open, also when exposing failed.
-  if (joystick_->Open()) joystick_->Expose();
+void TFormWindow::AddItem(FormControl list, std::string_view text) {
+  QComboBox* box = List(list);
+  if (box == nullptr) return;
+  // A combo box selects the first item added to it; a list keeps its selection.
+  const int selected = box->currentIndex();
+  box->addItem(FromUtf8(text));
+  box->setCurrentIndex(selected);
 }
 
-void TFormWindow::ShowError(const QString& message) {
-  QMessageBox::critical(this, QStringLiteral("Corvane"), message);
+int TFormWindow::ItemIndex(FormControl list) const {
+  const QComboBox* box = List(list);
+  return box != nullptr ? box->currentIndex() : -1;
 }
 
-// Tray icon and its menu.
-
-void TFormWindow::AddTaskIcon() { TrayIcon->show(); }
-
-void TFormWindow::DelTaskIcon() { TrayIcon->hide(); }
-
-void TFormWindow::OnTaskIconMessage(int reason) {
-  // Only the context request (a right button press) opens the menu; left clicks and
-  // double clicks do nothing.
-  if (reason != QSystemTrayIcon::Context) return;
-  PopupMenu->popup(QCursor::pos());
+void TFormWindow::SetItemIndex(FormControl list, int index) {
+  // An index the list does not hold leaves it without a selection.
+  if (QComboBox* box = List(list)) box->setCurrentIndex(index);
 }
 
-void TFormWindow::PropertyClick() {
+// Check boxes and the slider.
+
+bool TFormWindow::Checked(FormControl box) const {
+  const QCheckBox* check = CheckBox(box);
+  return check != nullptr && check->isChecked();
+}
+
+void TFormWindow::SetChecked(FormControl box, bool checked) {
+  QCheckBox* check = CheckBox(box);
+  if (check == nullptr) return;
+  const QSignalBlocker quiet(check);
+  check->setChecked(checked);
+}
+
+int TFormWindow::SliderPosition() const { return SliderVolume->value(); }
+
+void TFormWindow::SetSliderPosition(int position) {
+  const QSignalBlocker quiet(SliderVolume);
+  SliderVolume->setValue(position);
+}
+
+// Start button, bars and monitor.
+
+void TFormWindow::SetCaption(FormControl button, std::string_view caption) {
+  if (button == FormControl::ButtonStart) ButtonStart->setText(FromUtf8(caption));
+}
+
+void TFormWindow::SetBarPosition(FormControl bar, int position) {
+  const int index = static_cast<int>(bar) - static_cast<int>(FormControl::ProgressBar1);
+  if (index >= 0 && index < static_cast<int>(bars_.size())) bars_[index]->setValue(position);
+}
+
+void TFormWindow::RepaintMonitor() { PaintBox->update(); }
+
+// The window, the tray icon, the timer and the error box.
+
+bool TFormWindow::WindowVisible() const { return isVisible(); }
+
+void TFormWindow::ShowWindow() {
   show();
   raise();
   activateWindow();
 }
 
-void TFormWindow::ExitClick() {
-  hide();
-  close();
+void TFormWindow::HideWindow() { hide(); }
+
+void TFormWindow::CloseWindow() { close(); }
+
+// The window hides when closed and the tray icon brings it back.
+bool TFormWindow::TrayAvailable() const { return true; }
+
+void TFormWindow::AddTaskIcon() { TrayIcon->show(); }
+
+void TFormWindow::DelTaskIcon() { TrayIcon->hide(); }
+
+void TFormWindow::PopupMenu() { popupMenu_->popup(QCursor::pos()); }
+
+void TFormWindow::EnableTimer(bool enabled) {
+  if (enabled) {
+    Timer->start();
+  } else {
+    Timer->stop();
+  }
 }
 
-// Closing only hides a visible window; closing the hidden window ends the program.
+void TFormWindow::ShowError(std::string_view message) {
+  QMessageBox::critical(this, QStringLiteral("Corvane"), FromUtf8(message));
+}
+
+// Every close request asks the form; a close it allows ends the program.
 void TFormWindow::closeEvent(QCloseEvent* event) {
-  if (isVisible()) {
-    hide();
+  if (!form_.FormCloseQuery()) {
     event->ignore();
     return;
   }
   event->accept();
-  FormClose();
-}
-
-void TFormWindow::FormClose() {
-  DelTaskIcon();
-  Timer->stop();
+  form_.FormClose();
   emit Ended();
 }
 
@@ -174,81 +226,6 @@ void TFormWindow::keyPressEvent(QKeyEvent* event) {
     default:
       QWidget::keyPressEvent(event);
   }
-}
-
-// Buttons.
-
-void TFormWindow::ButtonStartClick() {
-  if (receiver_->Running) {
-    StopInput(*receiver_, audio_);
-    Timer->stop();
-    ButtonStart->setText(QStringLiteral("Start"));
-  } else {
-    StartInput(*receiver_, audio_, this);
-    Timer->start();
-    ButtonStart->setText(QStringLiteral("Stop"));
-  }
-}
-
-void TFormWindow::ButtonOKClick() {
-  WriteSetting();
-  close();
-}
-
-void TFormWindow::ButtonCancelClick() {
-  ReadSetting();
-  close();
-}
-
-void TFormWindow::ButtonApplyClick() { WriteSetting(); }
-
-// Input page: the device chooses whose mixer is driven, the port its recording source.
-
-void TFormWindow::ComboBoxDeviceChange() {
-  ComboBoxPort->clear();
-  std::vector<std::string> names;
-  ListInputPorts(mixer_, ComboBoxDevice->currentIndex(), names);
-  AddItems(ComboBoxPort, names);
-  ComboBoxPort->setCurrentIndex(0);
-  ComboBoxPortChange();
-}
-
-void TFormWindow::ComboBoxPortChange() {
-  SelectSource(*receiver_, mixer_, ComboBoxDevice->currentIndex(), ComboBoxPort->currentIndex());
-  // The slider clamps: no volume control (-1) puts it at 0. A change of position applies
-  // the mixer through VolumeChange, and the mixer is applied once more in any case.
-  SliderVolume->setValue(ReadVolume(*receiver_, mixer_));
-  ApplyMixer(*receiver_, mixer_, SliderVolume->value());
-}
-
-void TFormWindow::VolumeChange() { ApplyMixer(*receiver_, mixer_, SliderVolume->value()); }
-
-void TFormWindow::AddItems(QComboBox* list, const std::vector<std::string>& names) {
-  for (const std::string& name : names) list->addItem(QString::fromStdString(name));
-}
-
-// TX and Mapping pages.
-
-void TFormWindow::ComboBoxModeChange() { receiver_->Mode = ComboBoxMode->currentIndex(); }
-
-void TFormWindow::MapBoxChange(QComboBox* sender) {
-  map_[sender->property("Tag").toInt()] = static_cast<std::uint8_t>(sender->currentIndex());
-}
-
-void TFormWindow::CheckBoxMapClick(QCheckBox* sender) {
-  map_[sender->property("Tag").toInt()] = sender->isChecked() ? 1 : 0;
-}
-
-// Buffers and the monitor.
-
-void TFormWindow::OnWaveInData(WaveHeader* header) {
-  corvane::OnWaveInData(*receiver_, audio_, path_, *joystick_, map_, header);
-}
-
-void TFormWindow::OnTimer() {
-  tick_ = NextTick(tick_);
-  if (MonitorRepaintDue(tick_)) PaintBox->update();
-  for (int i = 0; i < 8; ++i) bars_[i]->setValue(BarValue(receiver_->Channels.positions[i]));
 }
 
 }  // namespace corvane

@@ -2,32 +2,72 @@
 
 #include <QPainter>
 
-#include "app/monitor_math.h"
+#include "app/form_corvane.h"
 
 namespace corvane {
 
-TMonitorBox::TMonitorBox(QWidget* parent)
-    : QWidget(parent), pen_(QColor(0x00, 0xFF, 0x00), 0) {
+namespace {
+
+QColor FromColourRef(std::uint32_t colour) {
+  return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                static_cast<int>((colour >> 16) & 0xFF));
+}
+
+// The form's drawing calls on a painter: the pen's moves and lines are gathered into one
+// polyline, drawn when the pen moves again or the painting ends, as one call draws it
+// fastest.
+class PainterCanvas : public MonitorCanvas {
+ public:
+  PainterCanvas(QPainter& painter, QPen& pen, QPolygon& trace)
+      : painter_(painter), pen_(pen), trace_(trace) {}
+  ~PainterCanvas() { DrawTrace(); }
+
+  void FillRect(int left, int top, int width, int height, std::uint32_t colour) override {
+    DrawTrace();
+    painter_.fillRect(left, top, width, height, FromColourRef(colour));
+  }
+  void SetPenColour(std::uint32_t colour) override {
+    DrawTrace();
+    if (const QColor wanted = FromColourRef(colour); pen_.color() != wanted) pen_.setColor(wanted);
+    painter_.setPen(pen_);
+  }
+  void MoveTo(int x, int y) override {
+    DrawTrace();
+    Add(x, y);
+  }
+  void LineTo(int x, int y) override { Add(x, y); }
+
+ private:
+  void Add(int x, int y) {
+    if (points_ == trace_.size()) trace_.resize(points_ + 256);
+    trace_.setPoint(points_++, x, y);
+  }
+  void DrawTrace() {
+    if (points_ > 1) painter_.drawPolyline(trace_.constData(), static_cast<int>(points_));
+    points_ = 0;
+  }
+
+  QPainter& painter_;
+  QPen& pen_;
+  QPolygon& trace_;
+  qsizetype points_ = 0;
+};
+
+}  // namespace
+
+TMonitorBox::TMonitorBox(QWidget* parent) : QWidget(parent), pen_(QColor(0x00, 0xFF, 0x00), 0) {
   // Every pixel is painted each time: nothing underneath needs drawing first.
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void TMonitorBox::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  OnPaintMonitor(painter);
-}
-
-void TMonitorBox::OnPaintMonitor(QPainter& painter) {
-  const int h = height();
-  painter.fillRect(0, 0, width(), h, Qt::black);
-  const int w = width() < sampleCount_ ? width() : sampleCount_;
-  if (samples_ == nullptr || w <= 0) return;
-  if (trace_.size() != w) trace_.resize(w);
-  for (int x = 0; x < w; ++x) {
-    trace_.setPoint(x, x, MonitorRow(h, samples_[x]));
+  if (form_ == nullptr) {
+    painter.fillRect(rect(), Qt::black);
+    return;
   }
-  painter.setPen(pen_);
-  painter.drawPolyline(trace_.constData(), w);
+  PainterCanvas canvas(painter, pen_, trace_);
+  form_->OnPaintMonitor(canvas, width(), height());
 }
 
 }  // namespace corvane
