@@ -5,41 +5,33 @@
 namespace corvane {
 namespace {
 
-// The property window with its frame, about 478 × 445 pixels.
-constexpr ScreenRect Designed() { return {kFormLeft, kFormTop, 478, 445}; }
-
-TEST(WindowPlacement, KeepsTheDesignedPlaceWhereTheWindowFits) {
-  const ScreenRect placed = KeepOnScreen(Designed(), {0, 0, 1920, 1040});
-  EXPECT_EQ(placed.left, 749);
-  EXPECT_EQ(placed.top, 463);
-  // Exactly fitting at the right and bottom edges is fitting.
-  const ScreenRect edge = KeepOnScreen(Designed(), {0, 0, 749 + 478, 463 + 445});
-  EXPECT_EQ(edge.left, 749);
-  EXPECT_EQ(edge.top, 463);
-}
-
-TEST(WindowPlacement, MovesTheLeastDistanceOntoASmallScreen) {
-  // 1366 × 768 with a 40-pixel panel at the bottom: only the top moves.
-  const ScreenRect laptop = KeepOnScreen(Designed(), {0, 0, 1366, 728});
-  EXPECT_EQ(laptop.left, 749);
-  EXPECT_EQ(laptop.top, 728 - 445);
-  // 1024 × 768 with a panel at the top: both move, and the size stays.
-  const ScreenRect small = KeepOnScreen(Designed(), {0, 30, 1024, 738});
-  EXPECT_EQ(small.left, 1024 - 478);
-  EXPECT_EQ(small.top, 768 - 445);
-  EXPECT_EQ(small.width, 478);
-  EXPECT_EQ(small.height, 445);
-}
-
-TEST(WindowPlacement, PutsTheTopLeftCornerOnAScreenTooSmallForTheWindow) {
-  // The caption and the close box stay reachable; the rest runs off the right and bottom.
-  const ScreenRect tiny = KeepOnScreen(Designed(), {100, 50, 400, 300});
-  EXPECT_EQ(tiny.left, 100);
-  EXPECT_EQ(tiny.top, 50);
-  // A work area left or above the origin (a second monitor) is handled alike.
-  const ScreenRect left = KeepOnScreen({-200, -100, 478, 445}, {-1280, 0, 1280, 1024});
-  EXPECT_EQ(left.left, -478);
-  EXPECT_EQ(left.top, 0);
+TEST(WindowPlacement, KeepsTheWindowWhollyOnTheAvailableArea) {
+  // The property window with a 4-pixel frame and a 20-pixel title bar: 480 × 448.
+  struct Case {
+    const char* what;
+    ScreenRect window;
+    ScreenRect available;
+    ScreenPoint at;
+  };
+  const Case cases[] = {
+      {"fits: stays", {749, 463, 480, 448}, {0, 0, 1920, 1080}, {749, 463}},
+      {"touches the right and bottom edges", {1440, 632, 480, 448}, {0, 0, 1920, 1080}, {1440, 632}},
+      {"1366×768: up and left", {749, 463, 480, 448}, {0, 0, 1366, 768}, {749, 320}},
+      {"1280×800 with a bottom panel", {749, 463, 480, 448}, {0, 0, 1280, 772}, {749, 324}},
+      {"1024×768: both axes", {749, 463, 480, 448}, {0, 0, 1024, 768}, {544, 320}},
+      {"a top panel pushes it down", {749, 10, 480, 448}, {0, 32, 1920, 1048}, {749, 32}},
+      {"left of a second screen", {1800, 100, 480, 448}, {1920, 0, 1280, 1024}, {1920, 100}},
+      {"right of the first screen", {1800, 100, 480, 448}, {0, 0, 1920, 1080}, {1440, 100}},
+      {"exactly the area's size", {5, 5, 480, 448}, {0, 0, 480, 448}, {0, 0}},
+      {"taller than the area: title bar at its top", {749, 463, 480, 448}, {0, 24, 800, 400}, {320, 24}},
+      {"wider than the area: left edge at its left", {749, 0, 480, 448}, {100, 0, 400, 600}, {100, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const ScreenPoint at = KeepOnScreen(c.window, c.available);
+    EXPECT_EQ(at.x, c.at.x);
+    EXPECT_EQ(at.y, c.at.y);
+  }
 }
 
 }  // namespace

@@ -1,14 +1,9 @@
 #pragma once
-// Where the property window opens: at its designed place when the whole window fits the
-// screen's work area there, otherwise moved by the least distance that puts it wholly on
-// that area (a laptop screen, say, where 749, 463 would hide the window's buttons).
+// Where a top-level window goes on its screen, without a toolkit.
 
 namespace corvane {
 
-// The window's designed top left corner, in screen pixels.
-inline constexpr int kFormLeft = 749;
-inline constexpr int kFormTop = 463;
-
+// A rectangle in screen pixels: its left and top edge and its size.
 struct ScreenRect {
   int left = 0;
   int top = 0;
@@ -16,19 +11,18 @@ struct ScreenRect {
   int height = 0;
 };
 
-// Moves one side's span [start, start + size) into [areaStart, areaStart + areaSize);
-// a span longer than the area keeps its start at the area's start.
-constexpr int KeepSpanInside(int start, int size, int areaStart, int areaSize) {
-  if (start + size > areaStart + areaSize) start = areaStart + areaSize - size;
-  if (start < areaStart) start = areaStart;
-  return start;
-}
+struct ScreenPoint {
+  int x = 0;
+  int y = 0;
 
-// `window` moved the least distance that puts it wholly inside `area`; its size stays.
-constexpr ScreenRect KeepOnScreen(ScreenRect window, const ScreenRect& area) {
-  window.left = KeepSpanInside(window.left, window.width, area.left, area.width);
-  window.top = KeepSpanInside(window.top, window.height, area.top, area.height);
-  return window;
-}
+  friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
+};
+
+// The top-left corner of `window` (frame included) moved by the least distance that
+// puts the whole window inside `available`, the part of the screen that panels leave
+// free; a window that fits stays where it is. Along an axis where the window is larger
+// than the area, its left or top edge goes to the area's, so the title bar stays
+// reachable.
+ScreenPoint KeepOnScreen(const ScreenRect& window, const ScreenRect& available);
 
 }  // namespace corvane

@@ -19,6 +19,9 @@ constexpr DWORD kWindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAM
 constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME;
 constexpr int kClientWidth = 472;
 constexpr int kClientHeight = 420;
+// The designed place of the window's top left corner, frame included.
+constexpr int kFormLeft = 749;
+constexpr int kFormTop = 463;
 
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTimerInterval = 10;  // ms
@@ -87,9 +90,9 @@ void TFormWindow::PlaceWindow() {
   screen.cbSize = sizeof screen;
   GetMonitorInfoW(MonitorFromRect(&designedRect, MONITOR_DEFAULTTONEAREST), &screen);
   const RECT& work = screen.rcWork;
-  const ScreenRect placed = KeepOnScreen(
+  const ScreenPoint placed = KeepOnScreen(
       designed, ScreenRect{work.left, work.top, work.right - work.left, work.bottom - work.top});
-  SetWindowPos(window_, nullptr, placed.left, placed.top, placed.width, placed.height,
+  SetWindowPos(window_, nullptr, placed.x, placed.y, designed.width, designed.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
