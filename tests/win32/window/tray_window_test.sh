@@ -9,9 +9,11 @@
 # 749, 463 (captured to PNG), "Apply(&A)" stores the six values under HKLM, Enter presses the
 # focused push button and elsewhere OK, Escape presses Cancel, "Cancel" with "InputMode"
 # stored as text names it in the error box and loads nothing after it, and "Exit" ends the
-# program with status 0 and takes the icon away.
+# program with status 0 and takes the icon away. Last, with "Automatically start input"
+# stored, the program records a PCM1024 signal from a PulseAudio null sink through its
+# window's buffer messages, and the TX page's bars show the positions sent.
 #
-# Usage: tray_window_test.sh CORVANE_EXE WINDOW_PROBE_EXE SCREENSHOT_DIR
+# Usage: tray_window_test.sh CORVANE_EXE WINDOW_PROBE_EXE SIGGEN_EXE SCREENSHOT_DIR
 # Runs in the prefix $WINEPREFIX. Wine's desktop belongs to the display its server was started
 # with, so the test starts the prefix's server anew for each screen, and leaves a persistent
 # server without a display behind it, as the other tests expect. Exit status 77 (skipped)
@@ -20,7 +22,8 @@ set -uo pipefail
 
 program=$1
 probe_exe=$2
-shots=$3
+siggen_exe=$3
+shots=$4
 : "${WINEPREFIX:?WINEPREFIX must name the prefix}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -32,7 +35,7 @@ skip() {
   fi
   exit 77
 }
-for tool in Xvfb xdotool import identify convert wine wineserver; do
+for tool in Xvfb xdotool import identify convert wine wineserver pulseaudio pactl paplay; do
   command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
 
@@ -42,19 +45,23 @@ rm -rf "$work"
 mkdir -p "$work" "$shots"
 xvfb=""
 pid=""
+player=""
 
 end_wine() {
   wineserver -k >>"$work/wine.log" 2>&1 </dev/null
   wineserver -w >>"$work/wine.log" 2>&1 </dev/null
 }
+end_sound_server() { sound pulseaudio --kill 2>/dev/null; }
 end_display() {
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
   xvfb=""
 }
 cleanup() {
+  [ -n "$player" ] && kill "$player" 2>/dev/null
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
   end_wine
   end_display
+  end_sound_server
   forget_key
   # The persistent server the other tests of the session run in, without a display.
   (unset DISPLAY; wineserver -p >>"$work/wine.log" 2>&1 </dev/null)
@@ -81,6 +88,12 @@ poll() {
 }
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# A sound server of the test's own, found by its socket alone.
+sound() {
+  HOME="$work/sound" PULSE_RUNTIME_PATH="$work/sound/run" PULSE_STATE_PATH="$work/sound/state" \
+    PULSE_SERVER="unix:$work/sound/native" "$@"
+}
 
 # Wine programs write to files, never to a pipe: a service that the first Wine program of a
 # session starts inherits its output and would hold the pipe open.
@@ -287,7 +300,7 @@ ask focus "$button_start" >/dev/null
 xdotool key Return
 poll 5 start_caption_is Stop || fail "Enter on \"Start\" did not press it"
 # While input runs, the 10 ms timer shows the channel table on the bars: 512 before a frame.
-bar_shows_centre() { [ "$(state_of ProgressBar1)" = 512 ]; }
+bar_shows_centre() { [ "$(state_of ProgressBars)" = "512 512 512 512 512 512 512 512" ]; }
 poll 5 bar_shows_centre || fail "the bars do not follow the channel table while input runs"
 xdotool key Return
 poll 5 start_caption_is Start || fail "Enter on \"Stop\" did not press it"
@@ -336,4 +349,35 @@ echo "\"InputMode\" stored as text stopped the loading there"
 choose_item 75  # "Exit", the last item
 expect_end "\"Exit\""
 poll 5 tray_gone || fail "the tray icon is still there after \"Exit\""
+
+echo "== Capture from a PulseAudio null sink, started by the stored auto-start"
+# One channel of 16-bit samples at 48 kHz, its monitor the default recording source.
+mkdir -p "$work/sound/run" "$work/sound/state"
+cat >"$work/sound/server.pa" <<CONFIG
+load-module module-native-protocol-unix socket=$work/sound/native auth-anonymous=1
+load-module module-null-sink sink_name=corvane format=s16le rate=48000 channels=1
+set-default-sink corvane
+set-default-source corvane.monitor
+CONFIG
+sound pulseaudio --daemonize=yes --exit-idle-time=-1 --system=false -n -F "$work/sound/server.pa" \
+  --log-target=file:"$work/sound/pulseaudio.log" || fail "the sound server did not start"
+sound_server_up() { sound pactl info >/dev/null 2>&1; }
+poll 10 sound_server_up || fail "the sound server does not answer"
+positions="100 200 300 400 600 700 800 900"
+wine "$siggen_exe" --raw --format pcm1024 --positions "${positions// /,}" --duration 30 --snr 30 "$work/signal.raw" \
+  >>"$work/wine.log" 2>&1 </dev/null || fail "corvane-siggen failed"
+sound paplay --raw --format=s16le --rate=48000 --channels=1 --latency-msec=20 --device=corvane \
+  "$work/signal.raw" &
+player=$!
+forget_key
+store InputAutoStart REG_DWORD 1
+sound start_program
+poll 30 tray_shown || fail "no tray icon appeared"
+expect_state ButtonStart Stop "the stored auto-start starts input"
+bars_show_positions() { [ "$(state_of ProgressBars)" = "$positions" ]; }
+poll 20 bars_show_positions ||
+  fail "the bars show $(state_of ProgressBars), not the positions sent ($positions)"
+echo "the bars show the positions recorded: $positions"
+ask menu "$menu_exit" >/dev/null
+expect_end "\"Exit\" while input runs"
 echo "PASS"

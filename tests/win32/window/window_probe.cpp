@@ -150,8 +150,12 @@ void PrintState() {
     std::printf("%s %d\n", box.name,
                 SendMessageW(Control(box.control), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
   }
-  std::printf("ProgressBar1 %d\n",
-              static_cast<int>(SendMessageW(Control(FormControl::ProgressBar1), PBM_GETPOS, 0, 0)));
+  std::printf("ProgressBars");
+  for (int i = 0; i < 8; ++i) {
+    const auto bar = static_cast<FormControl>(static_cast<int>(FormControl::ProgressBar1) + i);
+    std::printf(" %d", static_cast<int>(SendMessageW(Control(bar), PBM_GETPOS, 0, 0)));
+  }
+  std::printf("\n");
   std::printf("ButtonStart ");
   PrintUtf8(Text(Control(FormControl::ButtonStart)));
   std::printf("Visible %d\n", IsWindowVisible(Form()) ? 1 : 0);
