@@ -328,7 +328,13 @@ show_and_change_mode
 ask focus "$slider" >/dev/null
 xdotool key Escape
 expect_cancelled "Escape"
-echo "Enter and Escape pressed the buttons they should"
+# Alt+A presses "Apply(&A)": the change is stored and the window stays.
+show_and_change_mode
+xdotool key alt+a
+mode_applied() { grep -qx "InputMode REG_DWORD 0x1" <<<"$(stored)"; }
+poll 5 mode_applied || fail "Alt+A did not press \"Apply(&A)\""
+form_visible || fail "Alt+A hid the window"
+echo "Enter, Escape and Alt+A pressed the buttons they should"
 
 # A value of the wrong type stops the loading there: what comes before it is loaded, nothing
 # after it, and "Cancel" leaves the window open.
