@@ -3,7 +3,6 @@
 // a list item chosen or the slider moved as a user would, the text of an error box.
 //
 //   window_probe wait TITLE SECONDS         a visible window of that title appears
-//   window_probe hidden TITLE SECONDS       ... is hidden or gone
 //   window_probe frame                      the property window: left top width height,
 //                                           then its client area's width height
 //   window_probe where ID                   screen x y of a control's centre
@@ -177,7 +176,7 @@ BOOL CALLBACK MatchErrorBox(HWND window, LPARAM context) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: window_probe wait|hidden|frame|where|state|choose|slide|click|focus|menu|error ...\n");
+  std::fprintf(stderr, "usage: window_probe wait|frame|where|state|choose|slide|click|focus|menu|error ...\n");
   return 2;
 }
 
@@ -190,10 +189,6 @@ int main(int argc, char** argv) {
   if (command == "wait" && argc == 4) {
     const std::wstring title = Widen(argv[2]);
     return WaitFor(std::atof(argv[3]), [&] { return VisibleWindow(title.c_str()) != nullptr; }) ? 0 : 1;
-  }
-  if (command == "hidden" && argc == 4) {
-    const std::wstring title = Widen(argv[2]);
-    return WaitFor(std::atof(argv[3]), [&] { return VisibleWindow(title.c_str()) == nullptr; }) ? 0 : 1;
   }
   if (command == "frame") {
     RECT frame, client;
