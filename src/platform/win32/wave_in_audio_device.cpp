@@ -31,12 +31,21 @@ std::string ErrorText(MMRESULT result) {
   if (waveInGetErrorTextA(result, text, sizeof text) != MMSYSERR_NOERROR) {
     return "error " + std::to_string(result);
   }
-  return text;
+  // The system's sentence goes inside one of ours: without its full stop.
+  std::string sentence = text;
+  while (!sentence.empty() && (sentence.back() == '.' || sentence.back() == ' ')) sentence.pop_back();
+  return sentence;
 }
 
 }  // namespace
 
-WaveInAudioDevice::WaveInAudioDevice(HWND window) : window_(window) {
+WaveInFunctions WinmmWaveInFunctions() {
+  return {&::waveInOpen,  &::waveInPrepareHeader, &::waveInUnprepareHeader, &::waveInAddBuffer,
+          &::waveInStart, &::waveInStop,          &::waveInReset,           &::waveInClose};
+}
+
+WaveInAudioDevice::WaveInAudioDevice(HWND window, const WaveInFunctions& functions)
+    : winmm_(functions), window_(window) {
   if (window_ == nullptr) {
     window_ = CreateMessageWindow();
     ownWindow_ = window_ != nullptr;
@@ -47,8 +56,8 @@ WaveInAudioDevice::WaveInAudioDevice(HWND window) : window_(window) {
 WaveInAudioDevice::~WaveInAudioDevice() {
   for (Session& session : sessions_) {
     if (!session.open) continue;
-    waveInReset(session.wave);
-    waveInClose(session.wave);
+    winmm_.waveInReset(session.wave);
+    winmm_.waveInClose(session.wave);
   }
   for (Slot& slot : slots_) {
     if (slot.record != nullptr) ReleaseSlot(slot);
@@ -76,7 +85,7 @@ bool WaveInAudioDevice::Open(WaveInHandle* handle, const WaveFormat& format, Wav
   wave.wBitsPerSample = format.bitsPerSample;
   wave.cbSize = format.extraSize;
   Session& session = sessions_[free];
-  const MMRESULT result = waveInOpen(&session.wave, WAVE_MAPPER, &wave, reinterpret_cast<DWORD_PTR>(window_), 0,
+  const MMRESULT result = winmm_.waveInOpen(&session.wave, WAVE_MAPPER, &wave, reinterpret_cast<DWORD_PTR>(window_), 0,
                                      CALLBACK_WINDOW);
   if (result != MMSYSERR_NOERROR) {
     session.wave = nullptr;
@@ -101,7 +110,7 @@ bool WaveInAudioDevice::Prepare(WaveInHandle handle, WaveHeader* header) {
   record.dwBytesRecorded = 0;
   // The flags of a record that is not prepared start from zero (its last done flag goes).
   if ((record.dwFlags & WHDR_PREPARED) == 0) record.dwFlags = 0;
-  const bool prepared = waveInPrepareHeader(session->wave, slot->record, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
+  const bool prepared = winmm_.waveInPrepareHeader(session->wave, slot->record, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
   header->flags = slot->record->dwFlags;
   return prepared;
 }
@@ -110,7 +119,7 @@ bool WaveInAudioDevice::Unprepare(WaveInHandle handle, WaveHeader* header) {
   Session* session = OpenSession(handle);
   Slot* slot = FindSlot(handle, header);
   if (session == nullptr || slot == nullptr) return false;
-  const bool unprepared = waveInUnprepareHeader(session->wave, slot->record, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
+  const bool unprepared = winmm_.waveInUnprepareHeader(session->wave, slot->record, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
   header->flags = slot->record->dwFlags;
   return unprepared;
 }
@@ -119,28 +128,28 @@ bool WaveInAudioDevice::Add(WaveInHandle handle, WaveHeader* header) {
   Session* session = OpenSession(handle);
   Slot* slot = FindSlot(handle, header);
   if (session == nullptr || slot == nullptr) return false;
-  slot->withDevice = waveInAddBuffer(session->wave, slot->record, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
+  slot->withDevice = winmm_.waveInAddBuffer(session->wave, slot->record, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
   return slot->withDevice;
 }
 
 bool WaveInAudioDevice::Start(WaveInHandle handle) {
   Session* session = OpenSession(handle);
-  return session != nullptr && waveInStart(session->wave) == MMSYSERR_NOERROR;
+  return session != nullptr && winmm_.waveInStart(session->wave) == MMSYSERR_NOERROR;
 }
 
 bool WaveInAudioDevice::Stop(WaveInHandle handle) {
   Session* session = OpenSession(handle);
-  return session != nullptr && waveInStop(session->wave) == MMSYSERR_NOERROR;
+  return session != nullptr && winmm_.waveInStop(session->wave) == MMSYSERR_NOERROR;
 }
 
 bool WaveInAudioDevice::Reset(WaveInHandle handle) {
   Session* session = OpenSession(handle);
-  return session != nullptr && waveInReset(session->wave) == MMSYSERR_NOERROR;
+  return session != nullptr && winmm_.waveInReset(session->wave) == MMSYSERR_NOERROR;
 }
 
 bool WaveInAudioDevice::Close(WaveInHandle handle) {
   Session* session = OpenSession(handle);
-  if (session == nullptr || waveInClose(session->wave) != MMSYSERR_NOERROR) return false;
+  if (session == nullptr || winmm_.waveInClose(session->wave) != MMSYSERR_NOERROR) return false;
   session->open = false;
   session->wave = nullptr;
   // Buffers the caller holds are done with; those the reset handed back are released

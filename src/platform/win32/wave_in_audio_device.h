@@ -12,12 +12,27 @@
 
 namespace corvane {
 
+// The winmm wave-in functions the device calls; tests put fakes in their place.
+struct WaveInFunctions {
+  MMRESULT(WINAPI* waveInOpen)(LPHWAVEIN, UINT, LPCWAVEFORMATEX, DWORD_PTR, DWORD_PTR, DWORD);
+  MMRESULT(WINAPI* waveInPrepareHeader)(HWAVEIN, LPWAVEHDR, UINT);
+  MMRESULT(WINAPI* waveInUnprepareHeader)(HWAVEIN, LPWAVEHDR, UINT);
+  MMRESULT(WINAPI* waveInAddBuffer)(HWAVEIN, LPWAVEHDR, UINT);
+  MMRESULT(WINAPI* waveInStart)(HWAVEIN);
+  MMRESULT(WINAPI* waveInStop)(HWAVEIN);
+  MMRESULT(WINAPI* waveInReset)(HWAVEIN);
+  MMRESULT(WINAPI* waveInClose)(HWAVEIN);
+};
+
+// The system's own.
+WaveInFunctions WinmmWaveInFunctions();
+
 class WaveInAudioDevice : public SystemAudioDevice {
  public:
   // MM_WIM_DATA goes to `window`, whose window procedure hands it to HandleMessage.
   // Without a window, the device makes a hidden message-only window of its own on the
   // creating thread, so any message loop of that thread delivers the buffers.
-  explicit WaveInAudioDevice(HWND window = nullptr);
+  explicit WaveInAudioDevice(HWND window = nullptr, const WaveInFunctions& functions = WinmmWaveInFunctions());
   // Closes a capture still open and frees every buffer record. A caller's window must
   // not hand this device a message after it is destroyed.
   ~WaveInAudioDevice() override;
@@ -66,6 +81,7 @@ class WaveInAudioDevice : public SystemAudioDevice {
   void ReleaseSlot(Slot& slot);
   bool SessionInUse(int session) const;
 
+  WaveInFunctions winmm_;
   HWND window_ = nullptr;
   bool ownWindow_ = false;
   Session sessions_[kSessions];

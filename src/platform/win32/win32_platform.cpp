@@ -2,6 +2,7 @@
 // through the device installer, the registry for the settings.
 #include "platform/platform.h"
 
+#include "platform/joystick_bus_protocol.h"
 #include "platform/win32/registry_key_store.h"
 #include "platform/win32/setupdi_driver_bus.h"
 #include "platform/win32/wave_in_audio_device.h"
@@ -19,8 +20,20 @@ std::string DefaultJoystickDevice() { return "the virtual joystick driver"; }
 // The driver is found by its interface class, whatever `device` says.
 std::unique_ptr<DriverBus> CreateDriverBus(const std::string&) { return std::make_unique<SetupDiDriverBus>(); }
 
-// Whether the driver is there shows when the joystick opens it.
-bool CheckJoystickAccess(const std::string&, std::FILE*) { return true; }
+// The driver is there when an interface of its class is present.
+bool CheckJoystickAccess(const std::string& device, std::FILE* out) {
+  SetupDiDriverBus bus;
+  const InterfaceSet set = bus.GetInterfaces(joybus::kGamePortBusClass);
+  const bool present = set != kInvalidInterfaceSet && bus.EnumInterface(set, 0) == EnumResult::kFound;
+  if (set != kInvalidInterfaceSet) bus.ReleaseInterfaces(set);
+  if (!present) {
+    std::fprintf(out,
+                 "Corvane: no virtual joystick: %s is not installed (no device of its interface class is "
+                 "present); see \"Windows\" in README.md\n",
+                 device.c_str());
+  }
+  return present;
+}
 
 std::unique_ptr<KeyStore> CreateKeyStore() { return std::make_unique<RegistryKeyStore>(); }
 
