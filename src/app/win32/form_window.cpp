@@ -118,6 +118,10 @@ INT_PTR CALLBACK TFormWindow::DialogProc(HWND window, UINT message, WPARAM wPara
 bool TFormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   // A filled capture buffer: the device hands it to the form's OnWaveInData.
   if (capture_->HandleMessage(message, wParam, lParam)) return true;
+  if (message == taskIcon_->TaskbarCreatedMessage()) {
+    taskIcon_->OnTaskbarCreated();
+    return false;  // every window may hear of it
+  }
   switch (message) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -133,8 +137,11 @@ bool TFormWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return true;
     }
     case WM_TIMER:
-      if (wParam != kTimerId) return false;
-      form_->OnTimer();
+      if (wParam == kTaskIconRetryTimerId) {
+        taskIcon_->OnRetryTimer();
+      } else if (wParam == kTimerId) {
+        form_->OnTimer();
+      }
       return true;
     case kTaskIconMessage:
       // The same number is the dialog's DM_SETDEFID; the icon's messages carry its

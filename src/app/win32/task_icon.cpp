@@ -21,10 +21,15 @@ NOTIFYICONDATAA IconRecord(HWND window) {
   return record;
 }
 
+constexpr UINT kRetryInterval = 500;  // ms
+
 }  // namespace
 
 TaskIcon::TaskIcon(HINSTANCE instance, HWND window)
-    : window_(window), icon_(LoadIconA(instance, "TASKICON")), menu_(CreatePopupMenu()) {
+    : window_(window),
+      icon_(LoadIconA(instance, "TASKICON")),
+      menu_(CreatePopupMenu()),
+      taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {
   AppendMenuW(menu_, MF_STRING, kMenuPropertyId, L"Property");
   AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu_, MF_STRING, kMenuExitId, L"Exit");
@@ -33,15 +38,31 @@ TaskIcon::TaskIcon(HINSTANCE instance, HWND window)
 TaskIcon::~TaskIcon() { DestroyMenu(menu_); }
 
 void TaskIcon::Add() {
+  wanted_ = true;
+  TryAdd();
+}
+
+void TaskIcon::TryAdd() {
   NOTIFYICONDATAA record = IconRecord(window_);
   record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;  // 7
   record.uCallbackMessage = kTaskIconMessage;
   record.hIcon = icon_;
   std::strcpy(record.szTip, "Corvane");
-  Shell_NotifyIconA(NIM_ADD, &record);
+  // An icon the shell holds already is taken as added.
+  if (Shell_NotifyIconA(NIM_ADD, &record) || Shell_NotifyIconA(NIM_MODIFY, &record)) {
+    KillTimer(window_, kTaskIconRetryTimerId);
+  } else {
+    SetTimer(window_, kTaskIconRetryTimerId, kRetryInterval, nullptr);
+  }
+}
+
+void TaskIcon::OnTaskbarCreated() {
+  if (wanted_) TryAdd();
 }
 
 void TaskIcon::Delete() {
+  wanted_ = false;
+  KillTimer(window_, kTaskIconRetryTimerId);
   NOTIFYICONDATAA record = IconRecord(window_);
   Shell_NotifyIconA(NIM_DELETE, &record);
 }
