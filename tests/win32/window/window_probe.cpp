@@ -12,6 +12,7 @@
 //   window_probe click ID                   clicks a button or check box
 //   window_probe focus ID                   moves the keyboard focus to a control
 //   window_probe menu ID                    sends the window a tray menu command
+//   window_probe close                      asks the window to close, as its close box does
 //   window_probe error SECONDS              waits for the error box "Corvane", prints its
 //                                           text (UTF-8) and closes it with OK
 //
@@ -176,7 +177,7 @@ BOOL CALLBACK MatchErrorBox(HWND window, LPARAM context) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: window_probe wait|frame|where|state|choose|slide|click|focus|menu|error ...\n");
+  std::fprintf(stderr, "usage: window_probe wait|frame|where|state|choose|slide|click|focus|menu|close|error ...\n");
   return 2;
 }
 
@@ -222,6 +223,10 @@ int main(int argc, char** argv) {
   }
   if (command == "focus" && argc == 3) {
     SendMessageW(Form(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(number(2))), TRUE);
+    return 0;
+  }
+  if (command == "close") {
+    PostMessageW(Form(), WM_SYSCOMMAND, SC_CLOSE, 0);
     return 0;
   }
   if (command == "menu" && argc == 3) {
