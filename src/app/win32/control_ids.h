@@ -1,0 +1,34 @@
+#pragma once
+// The identifiers of the property window's controls and of the tray menu's items, as
+// WM_COMMAND and WM_NOTIFY carry them. The window tests find controls by them too.
+
+#include "app/form_view.h"
+
+namespace corvane {
+
+// The controls the form addresses are numbered after their FormControl.
+inline constexpr int kFirstFormControlId = 1100;
+constexpr int ControlId(FormControl control) {
+  return kFirstFormControlId + static_cast<int>(control);
+}
+
+// The window's buttons: OK and Cancel take the dialog identifiers that Enter and Escape
+// press (IDOK, IDCANCEL).
+inline constexpr int kButtonOKId = 1;
+inline constexpr int kButtonCancelId = 2;
+inline constexpr int kButtonApplyId = 1001;
+
+inline constexpr int kPageControlId = 1002;
+inline constexpr int kTabSheetInputId = 1003;
+inline constexpr int kTabSheetTXId = 1004;
+inline constexpr int kTabSheetMapId = 1005;
+inline constexpr int kPanelId = 1006;
+// Labels take no input; they share one identifier.
+inline constexpr int kLabelId = 1007;
+
+// The tray menu's items. Distinct from every control's identifier: a menu choice arrives
+// as a WM_COMMAND too.
+inline constexpr int kMenuPropertyId = 2001;
+inline constexpr int kMenuExitId = 2002;
+
+}  // namespace corvane
