@@ -19,6 +19,7 @@
 #include "platform/linux/stop_signals.h"
 #include "platform/linux/uinput_access.h"
 #include "platform/linux/uinput_bus.h"
+#include "version/version_option.h"
 
 namespace {
 
@@ -64,6 +65,8 @@ int Run(QApplication& app) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Before Qt, which needs a display.
+  if (corvane::PrintVersionIfAsked("corvane", argc, argv)) return 0;
   corvane::RaiseProcessPriority();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("corvane"));

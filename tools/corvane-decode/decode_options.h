@@ -36,6 +36,7 @@ inline constexpr const char* kDecodeUsage =
     "  --wait    with --capture: while there is no recording device, try again every 1.5 s;\n"
     "            without --wait a missing device ends the program with status 1\n"
     "  --seconds N  with --capture: stop after N seconds\n"
+    "  --version print the version and exit\n"
     "SIGINT or SIGTERM ends decoding in order: the summary is printed, the joystick removed,\n"
     "and the status is 0. CORVANE_UINPUT_PATH, for testing, replaces /dev/uinput.\n";
 

@@ -20,6 +20,7 @@
 #include "decode/signal_path.h"
 #include "platform/linux/uinput_access.h"
 #include "platform/linux/uinput_bus.h"
+#include "version/version_option.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ DecodeSummary DecodeFile(InputFile& input, TInputControl& receiver, SignalPath& 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (PrintVersionIfAsked("corvane-decode", argc, argv)) return 0;
   DecodeOptions options;
   std::string error;
   bool help = false;
