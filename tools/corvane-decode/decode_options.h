@@ -55,6 +55,7 @@ inline constexpr const char* kDecodeUsage =
     "  --volume V  with --device: the source's level, 0-65535 (default: as the mixer has it)\n"
     "  --list-ports  list the recording devices and their ports (with --json: one object\n"
     "            per device)\n"
+    "  --version print the version and exit\n"
     "SIGINT or SIGTERM ends decoding in order: the summary is printed, the joystick removed,\n"
     "and the status is 0. CORVANE_UINPUT_PATH, for testing, replaces /dev/uinput.\n";
 

@@ -22,6 +22,7 @@
 #include "decode/signal_path.h"
 #include "decode/signal_stats.h"
 #include "platform/platform.h"
+#include "version/version_option.h"
 
 namespace {
 
@@ -49,6 +50,7 @@ DecodeSummary DecodeFile(InputFile& input, TInputControl& receiver, SignalPath& 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (PrintVersionIfAsked("corvane-decode", argc, argv)) return 0;
   DecodeOptions options;
   std::string error;
   bool help = false;

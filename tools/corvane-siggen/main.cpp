@@ -10,12 +10,14 @@
 #include "platform/little_endian.h"
 #include "siggen/signal_generator.h"
 #include "wav/binary_stream.h"
+#include "version/version_option.h"
 #include "wav/wav_writer.h"
 
 int main(int argc, char** argv) {
   using namespace corvane;
   using namespace corvane::tool;
 
+  if (PrintVersionIfAsked("corvane-siggen", argc, argv)) return 0;
   SiggenOptions options;
   std::string error;
   bool help = false;

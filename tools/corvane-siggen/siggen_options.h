@@ -27,6 +27,7 @@ inline constexpr const char* kSiggenUsage =
     "  --sweep              move every channel slowly over its travel instead\n"
     "  --duration SECONDS   length of the signal (default 2, at most 43200)\n"
     "  --raw                headerless s16le instead of WAV\n"
+    "  --version            print the version and exit\n"
     "PCM1024:\n"
     "  --kind K             flag bits of each frame's first packet: 10 (positions, default),\n"
     "                       00 (second value, position), 01 (position, second value), 11 (none)\n"

@@ -11,6 +11,7 @@
 
 #include "app/qt/form_window.h"
 #include "platform/platform.h"
+#include "version/version_option.h"
 
 namespace {
 
@@ -59,6 +60,8 @@ int Run(QApplication& app) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Before Qt, which needs a display.
+  if (corvane::PrintVersionIfAsked("corvane", argc, argv)) return 0;
   corvane::RaiseProcessPriority();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("corvane"));
