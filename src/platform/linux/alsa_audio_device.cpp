@@ -210,7 +210,39 @@ struct AlsaAudioDevice::Session {
       return;
     }
     if (revents == 0) return;
+    if ((revents & (POLLERR | POLLHUP | POLLNVAL)) && !RecoverFromState()) return;
     ReadAvailable();
+  }
+
+  // The device says it cannot be read as it is. A card that went away leaves its PCM
+  // disconnected with nothing to read, so no read would fail and tell: its state has to
+  // be asked, or the loop would wake for ever and the card stay held. True when reading
+  // can go on.
+  bool RecoverFromState() {
+    const snd_pcm_state_t state = snd_pcm_state(pcm);
+    switch (static_cast<int>(state)) {
+      case SND_PCM_STATE_RUNNING:
+      case SND_PCM_STATE_PREPARED:
+        return true;
+      case SND_PCM_STATE_XRUN:
+        Recover(-EPIPE);
+        break;
+      case SND_PCM_STATE_SUSPENDED:
+        Recover(-ESTRPIPE);
+        break;
+      case SND_PCM_STATE_DISCONNECTED:
+        Lose(-ENODEV);
+        break;
+      default:  // an error instead of a state, or stopped: started again if it can be
+        if (static_cast<int>(state) < 0) {
+          Lose(static_cast<int>(state));
+        } else {
+          Recover(-EPIPE);
+        }
+        break;
+    }
+    UpdateWatch();
+    return false;
   }
 
   // Reads what the device holds now (not more, so a source that never runs dry cannot
