@@ -58,6 +58,14 @@ std::optional<int> WaitForChild(pid_t pid, std::chrono::milliseconds timeout) {
   }
 }
 
+EndChildOnExit::~EndChildOnExit() {
+  int status = 0;
+  // Not 0: it has ended (reaped now) or was reaped already.
+  if (::waitpid(pid_, &status, WNOHANG) != 0) return;
+  ::kill(pid_, SIGKILL);
+  ::waitpid(pid_, &status, 0);
+}
+
 int RunChild(const std::vector<std::string>& argv, std::chrono::milliseconds timeout) {
   const pid_t pid = StartChild(argv, {-1, -1, STDERR_FILENO});
   if (const auto status = WaitForChild(pid, timeout)) return *status;

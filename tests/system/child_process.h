@@ -24,6 +24,19 @@ pid_t StartChild(const std::vector<std::string>& argv, const ChildStreams& strea
 // The child's wait status once it has ended, or nothing when it has not within TIMEOUT.
 std::optional<int> WaitForChild(pid_t pid, std::chrono::milliseconds timeout);
 
+// Kills the child if it is still running when the test leaves the scope early (a failed
+// assertion): a program left running keeps its devices, and the VM from powering off.
+class EndChildOnExit {
+ public:
+  explicit EndChildOnExit(pid_t pid) : pid_(pid) {}
+  ~EndChildOnExit();
+  EndChildOnExit(const EndChildOnExit&) = delete;
+  EndChildOnExit& operator=(const EndChildOnExit&) = delete;
+
+ private:
+  pid_t pid_;
+};
+
 // Runs ARGV to its end (at most TIMEOUT; killed after it) and returns its wait status.
 int RunChild(const std::vector<std::string>& argv, std::chrono::milliseconds timeout);
 

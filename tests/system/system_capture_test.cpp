@@ -136,6 +136,7 @@ TEST(DecodeCapture, PrintsThePositionsPlayedRidesOutTheCardGoingAwayAndEndsOnSig
   const int errors = ::open(kErrors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   ASSERT_GE(errors, 0);
   const pid_t decode = StartChild({gDecode, "--capture", "--mode", "spcm", "--json"}, {-1, output[1], errors});
+  const EndChildOnExit endDecode(decode);
   ::close(output[1]);
   ::close(errors);
   LineReader lines(output[0]);
@@ -150,7 +151,8 @@ TEST(DecodeCapture, PrintsThePositionsPlayedRidesOutTheCardGoingAwayAndEndsOnSig
 
   // The card goes away as an unplugged one does: the tool lets go of it, says so once and
   // waits for it without spinning.
-  ASSERT_TRUE(WriteSysfs(kAloopDriver + "unbind", "snd_aloop.0")) << "the card stayed held";
+  ASSERT_TRUE(WriteSysfs(kAloopDriver + "unbind", "snd_aloop.0"))
+      << "the card stayed held; corvane-decode said:\n" << ReadFile(kErrors);
   EXPECT_TRUE(WaitFor(seconds(5), [] { return Contains(ReadFile(kErrors), "Lost the recording device"); }))
       << ReadFile(kErrors);
   ExpectIdle(decode);
