@@ -10,17 +10,18 @@ siggen=$1
 decode=$2
 work=$3
 rm -rf "$work"
-mkdir -p "$work/home" "$work/run" "$work/state"
+mkdir -p "$work"
+source "$(dirname "$0")/../support/shell_helpers.sh"
+# Every program of the test, Wine's too, is a client of its own sound server.
+sound_dir=$work/sound
+use_sound_server
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# A sound server of this test's own, found by its socket alone.
-export HOME="$work/home" PULSE_RUNTIME_PATH="$work/run" PULSE_STATE_PATH="$work/state"
-export PULSE_SERVER="unix:$work/native"
 player=""
 stop_all() {
   [ -n "$player" ] && kill "$player" 2>/dev/null && wait "$player" 2>/dev/null
-  pulseaudio --kill 2>/dev/null || true
+  stop_sound_server || true
 }
 trap stop_all EXIT
 
@@ -44,20 +45,15 @@ if [ ! -e /proc/asound/cards ] || grep -q "no soundcards" /proc/asound/cards; th
   grep -q "^0 buffers read" "$work/wait.out" || fail "--wait ended by Ctrl+C: no summary"
 fi
 
-cat >"$work/server.pa" <<CONFIG
-load-module module-native-protocol-unix socket=$work/native auth-anonymous=1
-load-module module-null-sink sink_name=corvane format=s16le rate=48000 channels=1
-set-default-sink corvane
-set-default-source corvane.monitor
-CONFIG
-pulseaudio --daemonize=yes --exit-idle-time=-1 --system=false -n -F "$work/server.pa" \
-  --use-pid-file=yes --log-target=file:"$work/pulseaudio.log"
-for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+if ! start_sound_server; then
+  echo "FAIL: the sound server did not start: $(cat "$sound_dir/pulseaudio.log" 2>/dev/null)"
+  exit 1
+fi
 
 positions=0,1023,100,900,512,511,333,777
 for format in pcm1024 spcm; do
   wine "$siggen" --raw --format $format --positions $positions --duration 8 --snr 30 "$work/$format.raw" </dev/null
-  paplay --raw --format=s16le --rate=48000 --channels=1 --latency-msec=20 --device=corvane "$work/$format.raw" &
+  "${sink_player[@]}" "$work/$format.raw" &
   player=$!
   sleep 0.3
   wine "$decode" --capture --seconds 4 --json --mode $format </dev/null >"$work/$format.json" 2>"$work/$format.err" ||
@@ -79,7 +75,7 @@ for format in pcm1024 spcm; do
 done
 
 if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed; the server's log: $work/pulseaudio.log"
+  echo "$failures check(s) failed; the server's log: $sound_dir/pulseaudio.log"
   exit 1
 fi
 echo "capture under Wine: the positions sent"

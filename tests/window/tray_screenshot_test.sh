@@ -14,62 +14,12 @@ program=$1
 probe=$2
 shots=$3
 
-skip() {
-  echo "SKIP: $*"
-  if [ "${CI:-}" = "true" ]; then
-    echo "FAIL: CI must run this test (install the packages in scripts/deps)"
-    exit 1
-  fi
-  exit 77
-}
-for tool in Xvfb trayer xdotool xwininfo import identify convert; do
-  command -v "$tool" >/dev/null || skip "$tool is not installed"
-done
+source "$(dirname "$0")/x_session.sh"
+require Xvfb trayer xdotool xwininfo import identify convert
 
-work=$(mktemp -d)
-chmod 700 "$work"
-started=()
-cleanup() {
-  local pid
-  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  if [ -s "$work/corvane.log" ]; then sed 's/^/  corvane: /' "$work/corvane.log"; fi
-  exit 1
-}
-
-# Runs a command every 20 ms until it succeeds or `seconds` have passed.
-poll() {
-  local seconds=$1
-  shift
-  local deadline=$((SECONDS + seconds))
-  until "$@"; do
-    [ "$SECONDS" -ge "$deadline" ] && return 1
-    sleep 0.02
-  done
-}
-
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-
-# The program's windows that are mapped, one id a line.
-visible_windows() { xdotool search --onlyvisible --pid "$1" 2>/dev/null; }
-
-# A private session: no desktop bus (Qt then embeds the icon the X11 way), no settings
-# or runtime files of the user.
-export XDG_RUNTIME_DIR=$work XDG_CONFIG_HOME=$work/config HOME=$work
+# No desktop bus: Qt then embeds the icon the X11 way.
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
-export QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY
-
-Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
-started+=($!)
-poll 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(cat "$work/display")"
+start_xvfb 1280x1024
 
 trayer --edge top --align right --widthtype request --height 24 --transparent false \
   >"$work/trayer.log" 2>&1 &
@@ -96,7 +46,7 @@ if [ "$(visible_windows "$pid")" != "$icon" ]; then
   fail "a left click opened something"
 fi
 
-window_shown() { xdotool search --all --onlyvisible --pid "$pid" --name '^Corvane Propaties$' 2>/dev/null; }
+window_shown() { property_window "$pid"; }
 
 # A second start shows the running program's window and ends at once.
 "$program" >"$work/second.log" 2>&1 || fail "the second start ended with status $?"
@@ -104,8 +54,7 @@ poll 5 window_shown >/dev/null || fail "the second start did not show the window
 # Escape presses Cancel, which hides the window.
 xdotool windowfocus --sync "$(window_shown)"
 xdotool key Escape
-poll 5 bash -c "! xdotool search --all --onlyvisible --pid $pid --name '^Corvane Propaties\$' >/dev/null" ||
-  fail "Escape did not hide the window"
+poll 5 no_property_window "$pid" || fail "Escape did not hide the window"
 
 # Opens the tray menu with a right click and clicks the item at `fraction` of its height.
 choose() {
@@ -131,10 +80,7 @@ colours=$(convert "$shots/property.png" -format '%k' info:)
 echo "window captured to $shots/property.png ($size, $colours colours)"
 
 choose 75  # "Exit", the last item
-poll 5 bash -c "! kill -0 $pid 2>/dev/null" || fail "\"Exit\" did not end the program"
-wait "$pid"
-status=$?
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
+expect_end "$pid" 0 "\"Exit\""
 xwininfo -id "$icon" >/dev/null 2>&1 && fail "the tray icon is still there"
 
 # SIGTERM (a session ending) ends the program as "Exit" does.
@@ -144,9 +90,6 @@ started+=("$pid")
 poll 10 visible_windows "$pid" >/dev/null || fail "no tray icon appeared after a restart"
 icon=$(visible_windows "$pid")
 kill -TERM "$pid"
-poll 5 bash -c "! kill -0 $pid 2>/dev/null" || fail "SIGTERM did not end the program"
-wait "$pid"
-status=$?
-[ "$status" -eq 0 ] || fail "after SIGTERM the program ended with status $status"
+expect_end "$pid" 0 SIGTERM
 xwininfo -id "$icon" >/dev/null 2>&1 && fail "the tray icon is still there after SIGTERM"
 echo "PASS"

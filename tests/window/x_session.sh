@@ -1,20 +1,8 @@
 # Shared by the window tests that run the real program in a virtual X server: sourced,
-# not run. Gives a private work folder, processes that end with the test, polling with a
-# deadline, and the program's windows.
+# not run. Gives a private work folder, processes that end with the test, a virtual X
+# server, and the program's windows.
 
-skip() {
-  echo "SKIP: $*"
-  if [ "${CI:-}" = "true" ]; then
-    echo "FAIL: CI must run this test (install the packages in scripts/deps)"
-    exit 1
-  fi
-  exit 77
-}
-
-require() {  # TOOL...
-  local tool
-  for tool in "$@"; do command -v "$tool" >/dev/null || skip "$tool is not installed"; done
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/shell_helpers.sh"
 
 work=$(mktemp -d)
 chmod 700 "$work"
@@ -34,17 +22,6 @@ fail() {
     [ -s "$log" ] && sed "s/^/  $(basename "$log" .log): /" "$log"
   done
   exit 1
-}
-
-# Runs a command every 20 ms until it succeeds or `seconds` have passed.
-poll() {
-  local seconds=$1
-  shift
-  local deadline=$((SECONDS + seconds))
-  until "$@"; do
-    [ "$SECONDS" -ge "$deadline" ] && return 1
-    sleep 0.02
-  done
 }
 
 # A private session: no settings or runtime files of the user, the X11 platform.

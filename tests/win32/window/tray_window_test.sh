@@ -28,22 +28,14 @@ shots=$4
 : "${WINEPREFIX:?WINEPREFIX must name the prefix}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-skip() {
-  echo "SKIP: $*"
-  if [ "${CI:-}" = "true" ]; then
-    echo "FAIL: CI must run this test (install the packages in scripts/deps)"
-    exit 1
-  fi
-  exit 77
-}
-for tool in Xvfb xdotool import identify convert wine wineserver pulseaudio pactl paplay; do
-  command -v "$tool" >/dev/null || skip "$tool is not installed"
-done
+source "$(dirname "$0")/../../support/shell_helpers.sh"
+require Xvfb xdotool import identify convert wine wineserver pulseaudio pactl paplay
 
 key='HKLM\SYSTEM\CurrentControlSet\Control\MediaProperties\PrivateProperties\Joystick\OEM\Corvane'
 work="$(dirname "$shots")/tray-window-test"
 rm -rf "$work"
 mkdir -p "$work" "$shots"
+sound_dir=$work/sound
 xvfb=""
 pid=""
 player=""
@@ -52,7 +44,6 @@ end_wine() {
   wineserver -k >>"$work/wine.log" 2>&1 </dev/null
   wineserver -w >>"$work/wine.log" 2>&1 </dev/null
 }
-end_sound_server() { sound pulseaudio --kill 2>/dev/null; }
 end_display() {
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
   xvfb=""
@@ -62,7 +53,7 @@ cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
   end_wine
   end_display
-  end_sound_server
+  stop_sound_server
   forget_key
   # The persistent server the other tests of the session run in, without a display.
   (unset DISPLAY; wineserver -p >>"$work/wine.log" 2>&1 </dev/null)
@@ -79,25 +70,6 @@ fail() {
     [ -s "$work/$log" ] && grep -v '^ALSA lib' "$work/$log" | sed "s/^/  $log: /"
   done
   exit 1
-}
-
-# Runs a command every 20 ms until it succeeds or `seconds` have passed.
-poll() {
-  local seconds=$1
-  shift
-  local deadline=$((SECONDS + seconds))
-  until "$@"; do
-    [ "$SECONDS" -ge "$deadline" ] && return 1
-    sleep 0.02
-  done
-}
-
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-
-# A sound server of the test's own, found by its socket alone.
-sound() {
-  HOME="$work/sound" PULSE_RUNTIME_PATH="$work/sound/run" PULSE_STATE_PATH="$work/sound/state" \
-    PULSE_SERVER="unix:$work/sound/native" "$@"
 }
 
 # Wine programs write to files, never to a pipe: a service that the first Wine program of a
@@ -370,27 +342,16 @@ expect_end "\"Exit\""
 poll 5 tray_gone || fail "the tray icon is still there after \"Exit\""
 
 echo "== Capture from a PulseAudio null sink, started by the stored auto-start"
-# One channel of 16-bit samples at 48 kHz, its monitor the default recording source.
-mkdir -p "$work/sound/run" "$work/sound/state"
-cat >"$work/sound/server.pa" <<CONFIG
-load-module module-native-protocol-unix socket=$work/sound/native auth-anonymous=1
-load-module module-null-sink sink_name=corvane format=s16le rate=48000 channels=1
-set-default-sink corvane
-set-default-source corvane.monitor
-CONFIG
-sound pulseaudio --daemonize=yes --exit-idle-time=-1 --system=false -n -F "$work/sound/server.pa" \
-  --log-target=file:"$work/sound/pulseaudio.log" || fail "the sound server did not start"
-sound_server_up() { sound pactl info >/dev/null 2>&1; }
-poll 10 sound_server_up || fail "the sound server does not answer"
+start_sound_server || fail "the sound server did not start"
+use_sound_server
 positions="100 200 300 400 600 700 800 900"
 wine "$siggen_exe" --raw --format pcm1024 --positions "${positions// /,}" --duration 30 --snr 30 "$work/signal.raw" \
   >>"$work/wine.log" 2>&1 </dev/null || fail "corvane-siggen failed"
-sound paplay --raw --format=s16le --rate=48000 --channels=1 --latency-msec=20 --device=corvane \
-  "$work/signal.raw" &
+"${sink_player[@]}" "$work/signal.raw" &
 player=$!
 forget_key
 store InputAutoStart REG_DWORD 1
-sound start_program
+start_program
 poll 30 tray_shown || fail "no tray icon appeared"
 expect_state ButtonStart Stop "the stored auto-start starts input"
 bars_show_positions() { [ "$(state_of ProgressBars)" = "$positions" ]; }
