@@ -38,6 +38,14 @@ TEST_F(WinmmMixerTest, ListsDevicesAndTheRecordingSourcesByFullName) {
   EXPECT_EQ(fake.calls, (Strings{"open 0", "destination 7", "source 0.0", "source 0.1", "source 0.2", "close"}));
 }
 
+TEST_F(WinmmMixerTest, NamesInTheAnsiCodePageReachTheWindowAsUtf8) {
+  if (GetACP() != 1252) GTEST_SKIP() << "the ANSI code page here is " << GetACP() << ", not 1252";
+  fake.deviceNames = {"Mikrofon (\xC4)"};
+  Strings devices;
+  EXPECT_TRUE(ListInputDevices(mixer, devices));
+  EXPECT_EQ(devices, Strings{"Mikrofon (\xC3\x84)"});  // U+00C4
+}
+
 TEST_F(WinmmMixerTest, ListingFailures) {
   fake.failingCapsDevice = 1;
   Strings devices;

@@ -1,5 +1,7 @@
 #include "platform/win32/wave_in_audio_device.h"
 
+#include "platform/win32/ansi_text.h"
+
 namespace corvane {
 
 namespace {
@@ -32,7 +34,7 @@ std::string ErrorText(MMRESULT result) {
     return "error " + std::to_string(result);
   }
   // The system's sentence goes inside one of ours: without its full stop.
-  std::string sentence = text;
+  std::string sentence = AnsiToUtf8(text);
   while (!sentence.empty() && (sentence.back() == '.' || sentence.back() == ' ')) sentence.pop_back();
   return sentence;
 }

@@ -1,18 +1,8 @@
 #include "platform/win32/winmm_mixer_device.h"
 
-#include <cstring>
+#include "platform/win32/ansi_text.h"
 
 namespace corvane {
-
-namespace {
-
-// A fixed-size text of a system record, up to its terminating zero or its end.
-template <std::size_t N>
-std::string Text(const char (&text)[N]) {
-  return std::string(text, strnlen(text, N));
-}
-
-}  // namespace
 
 MixerFunctions WinmmMixerFunctions() {
   return {&::waveInGetNumDevs,      &::waveInGetDevCapsA,     &::mixerOpen,
@@ -27,7 +17,7 @@ bool WinmmMixerDevice::CaptureDeviceName(int device, std::string& name) {
   if (winmm_.waveInGetDevCapsA(static_cast<UINT_PTR>(device), &caps, sizeof caps) != MMSYSERR_NOERROR) {
     return false;
   }
-  name = Text(caps.szPname);
+  name = AnsiToUtf8(caps.szPname);
   return true;
 }
 
@@ -79,7 +69,7 @@ bool WinmmMixerDevice::QueryLine(MixerHandle handle, MIXERLINEA& line, DWORD que
   out.destination = static_cast<std::int32_t>(line.dwDestination);
   out.lineId = static_cast<std::int32_t>(line.dwLineID);
   out.connections = static_cast<std::int32_t>(line.cConnections);
-  out.name = Text(line.szName);
+  out.name = AnsiToUtf8(line.szName);
   return true;
 }
 
@@ -114,7 +104,7 @@ bool WinmmMixerDevice::ListItems(MixerHandle handle, std::int32_t controlId, std
   }
   for (std::size_t i = 0; i < items.size(); ++i) {
     items[i].lineId = static_cast<std::int32_t>(texts[i].dwParam1);
-    items[i].text = Text(texts[i].szName);
+    items[i].text = AnsiToUtf8(texts[i].szName);
   }
   return true;
 }
