@@ -16,14 +16,14 @@ class SignalGenerator {
  public:
   SignalGenerator(const Pcm1024Settings& settings, const Impairments& impairments);
   SignalGenerator(const SpcmSettings& settings, const Impairments& impairments);
+  // Any other signal, such as a chosen list of frames.
+  SignalGenerator(std::unique_ptr<SegmentSource> source, const Impairments& impairments);
 
   // The next `count` samples of the signal.
   void Generate(std::int16_t* out, std::size_t count);
   std::vector<std::int16_t> Generate(std::size_t count);
 
  private:
-  SignalGenerator(std::unique_ptr<SegmentSource> source, const Impairments& impairments);
-
   std::unique_ptr<SegmentSource> source_;
   LevelRenderer renderer_;
   ImpairmentChain chain_;
