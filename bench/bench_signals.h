@@ -1,11 +1,12 @@
 #pragma once
 // The recorded-like signals the benchmarks decode.
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
 #include "siggen/signal_generator.h"
-#include "support/spcm_signal.h"
+#include "siggen/spcm_recording.h"
 
 namespace corvane::bench_signals {
 
@@ -30,13 +31,16 @@ inline const std::vector<std::int16_t>& NoisyPcm1024() {
 // A real SPCM signal: frames of varied positions, a 40-cell pause, noise at 20 dB SNR.
 // Its runs are short (8 … 112 samples), so the slicer's level changes come often.
 inline std::vector<std::int16_t> SpcmSignal() {
-  std::vector<test_signal::SpcmSymbols> frames;
+  std::vector<siggen::SpcmSymbols> frames;
   for (int f = 0; f < 20; ++f) {
-    test_signal::SpcmPositions p{};
+    std::array<std::int32_t, 8> p{};
     for (int k = 0; k < 8; ++k) p[k] = (f * 97 + k * 131 + 7) % 1024;
-    frames.push_back(test_signal::SpcmFrameSymbols(p, static_cast<std::uint32_t>(f)));
+    frames.push_back(siggen::SpcmFrameSymbols(p, static_cast<std::uint32_t>(f)));
   }
-  auto wave = test_signal::SpcmWaveform(frames, {.pause_cells = 40, .noise_sigma = 1000.0, .seed = 3});
+  siggen::Impairments noise;
+  noise.snrDb = 20;  // a noise sigma of 1000 against the amplitude of 10000
+  noise.seed = 3;
+  auto wave = siggen::SpcmRecording(frames, 40 * siggen::kSpcmCellSamples, noise);
   wave.resize(wave.size() / 1000 * 1000);
   return wave;
 }

@@ -2,6 +2,7 @@
 // slicer's arithmetic over the same samples.
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <random>
 #include <vector>
 
@@ -9,7 +10,7 @@
 #include "bench/bench_signals.h"
 #include "decode/input_control.h"
 #include "decode/signal_path.h"
-#include "support/spcm_signal.h"
+#include "siggen/spcm_signal.h"
 
 namespace corvane {
 namespace {
@@ -86,12 +87,11 @@ BENCHMARK(BM_SliceAndDecodeSpcmSignal);
 void BM_SpcmDecodeRuns(benchmark::State& state) {
   std::vector<std::int32_t> runs;
   for (int f = 0; f < 20; ++f) {
-    test_signal::SpcmPositions p{};
+    std::array<std::int32_t, 8> p{};
     for (int k = 0; k < 8; ++k) p[k] = (f * 97 + k * 131 + 7) % 1024;
-    runs.push_back(test_signal::kSyncSamples);
-    const auto data = test_signal::CellRunLengths(
-        test_signal::SpcmPatterns(test_signal::SpcmFrameSymbols(p, static_cast<std::uint32_t>(f))), 40);
-    runs.insert(runs.end(), data.begin(), data.end());
+    const auto patterns = siggen::SpcmFramePatterns(siggen::SpcmFrameSymbols(p, static_cast<std::uint32_t>(f)));
+    const auto frame = siggen::SpcmFrameRunLengths(patterns, siggen::kSpcmSyncSamples, 40 * siggen::kSpcmCellSamples);
+    runs.insert(runs.end(), frame.begin(), frame.end());
   }
   auto rx = CreateInputControl();
   SpcmDecoder decoder;
