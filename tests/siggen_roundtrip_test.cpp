@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <numeric>
 #include <vector>
 
 #include "decode/input_control.h"
@@ -126,6 +128,33 @@ TEST(SiggenRoundTrip, SpcmPositionsComeBackThroughImpairments) {
     EXPECT_GE(decoded, 46);
     for (int i = 0; i < 8; ++i) EXPECT_EQ(rx->Channels.positions[i], kPositions[static_cast<std::size_t>(i)]) << i;
   }
+}
+
+// The decoder tests feed SpcmFrameRunLengths' runs straight to the decoder: they must be
+// the runs the slicer cuts from the generator's signal of the same frame.
+TEST(SiggenRoundTrip, SpcmSignalSlicesIntoItsFrameRunLengths) {
+  struct RunLog {
+    std::vector<std::int32_t> runs;
+    void DecodeRun(TInputControl&, std::int32_t samples, std::uint8_t) { runs.push_back(samples); }
+  } log;
+  siggen::SpcmSettings settings;
+  settings.positions = kPositions;
+  const auto frame = siggen::SpcmFrameRunLengths(siggen::SpcmFramePatterns(siggen::SpcmFrameSymbols(kPositions)),
+                                                 settings.syncSamples, settings.pauseSamples);
+  std::vector<std::int32_t> expected;
+  for (int f = 0; f < 4; ++f) expected.insert(expected.end(), frame.begin(), frame.end());
+  const int frameSamples = std::accumulate(frame.begin(), frame.end(), 0);
+  // Five frames and the start of the sixth, whose sync run ends the fifth's last run.
+  SignalGenerator generator(settings, Impairments{});
+  auto rx = CreateInputControl();
+  SignalSlicer slicer;
+  for (int left = 5 * frameSamples + 1; left > 0; left -= 1000) {
+    generator.Generate(rx->Samples, static_cast<std::size_t>(std::min(left, 1000)));
+    slicer.Slice(*rx, std::min(left, 1000), log);
+  }
+  // The last four frames, after the first, which starts without a transition.
+  ASSERT_GE(log.runs.size(), expected.size());
+  EXPECT_EQ(std::vector<std::int32_t>(log.runs.end() - static_cast<long>(expected.size()), log.runs.end()), expected);
 }
 
 }  // namespace
