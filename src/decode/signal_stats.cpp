@@ -4,7 +4,6 @@
 
 #include "decode/signal_formats.h"
 
-
 namespace corvane {
 
 namespace {
@@ -12,6 +11,20 @@ namespace {
 // The longest run of 0 cells in either format: PCM1024 needs 4 samples for a cell
 // (7.2 per cell, rounded), SPCM 4 too (8 per cell, rounded).
 constexpr std::int32_t kLongestGlitch = 3;
+
+// The decoders keep no counts: what a run did is read from the state before and after
+// it. Runs one run through DECODER and tells whether that run completed a frame: the
+// frame-decoded flag is cleared for the call so that it tells about this run alone, and
+// set again afterwards if it was set before.
+template <typename Decoder>
+bool DecodeOneRun(Decoder& decoder, TInputControl& receiver, std::int32_t samples, std::uint8_t level) {
+  const bool decodedBefore = receiver.FrameDecoded;
+  receiver.FrameDecoded = false;
+  decoder.DecodeRun(receiver, samples, level);
+  const bool decoded = receiver.FrameDecoded;
+  receiver.FrameDecoded = decodedBefore || decoded;
+  return decoded;
+}
 
 }  // namespace
 
@@ -69,19 +82,11 @@ void SignalStatsCollector::DecodeRun(SignalPath& path, TInputControl& receiver, 
   }
 }
 
-// The decoders keep no counts: what a run did is read from the state before and after
-// it. The frame-decoded flag is cleared for the call so that it tells about this run
-// alone, and set again afterwards if it was set before.
-
 void SignalStatsCollector::DecodePcm1024(Pcm1024Decoder& decoder, TInputControl& receiver,
                                          std::int32_t samples, std::uint8_t level) {
   const bool wasInSync = decoder.inSync;
   const std::int32_t phase = decoder.framePhase;
-  const bool decodedBefore = receiver.FrameDecoded;
-  receiver.FrameDecoded = false;
-  decoder.DecodeRun(receiver, samples, level);
-  const bool accepted = receiver.FrameDecoded;
-  receiver.FrameDecoded = decodedBefore || accepted;
+  const bool accepted = DecodeOneRun(decoder, receiver, samples, level);
 
   Pcm1024Counts& counts = total_.pcm1024;
   if (!wasInSync) {
@@ -96,11 +101,7 @@ void SignalStatsCollector::DecodePcm1024(Pcm1024Decoder& decoder, TInputControl&
 void SignalStatsCollector::DecodeSpcm(SpcmDecoder& decoder, TInputControl& receiver, std::int32_t samples,
                                       std::uint8_t level) {
   const bool wasInSync = decoder.inSync;
-  const bool decodedBefore = receiver.FrameDecoded;
-  receiver.FrameDecoded = false;
-  decoder.DecodeRun(receiver, samples, level);
-  const bool completed = receiver.FrameDecoded;
-  receiver.FrameDecoded = decodedBefore || completed;
+  const bool completed = DecodeOneRun(decoder, receiver, samples, level);
 
   SpcmCounts& counts = total_.spcm;
   if (!wasInSync) {
