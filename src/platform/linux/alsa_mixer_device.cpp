@@ -70,6 +70,16 @@ std::vector<long> InputSwitchSet(const std::string& name, std::vector<long> valu
   return values;
 }
 
+// A line's or control's id is its place in the table of those handed out: the same key
+// keeps its id for as long as the device lives.
+template <typename Key>
+std::int32_t IdIn(std::vector<Key>& table, const Key& key) {
+  const auto it = std::find(table.begin(), table.end(), key);
+  if (it != table.end()) return static_cast<std::int32_t>(it - table.begin());
+  table.push_back(key);
+  return static_cast<std::int32_t>(table.size() - 1);
+}
+
 bool AllEqual(const std::vector<long>& values, long value) {
   return !values.empty() && std::all_of(values.begin(), values.end(), [&](long v) { return v == value; });
 }
@@ -157,19 +167,9 @@ std::vector<AlsaMixerDevice::Card> AlsaMixerDevice::Cards() const {
   return cards;
 }
 
-std::int32_t AlsaMixerDevice::LineIdOf(const LineKey& key) {
-  const auto it = std::find(lines_.begin(), lines_.end(), key);
-  if (it != lines_.end()) return static_cast<std::int32_t>(it - lines_.begin());
-  lines_.push_back(key);
-  return static_cast<std::int32_t>(lines_.size() - 1);
-}
+std::int32_t AlsaMixerDevice::LineIdOf(const LineKey& key) { return IdIn(lines_, key); }
 
-std::int32_t AlsaMixerDevice::ControlIdOf(const ControlKey& key) {
-  const auto it = std::find(controls_.begin(), controls_.end(), key);
-  if (it != controls_.end()) return static_cast<std::int32_t>(it - controls_.begin());
-  controls_.push_back(key);
-  return static_cast<std::int32_t>(controls_.size() - 1);
-}
+std::int32_t AlsaMixerDevice::ControlIdOf(const ControlKey& key) { return IdIn(controls_, key); }
 
 const AlsaMixerDevice::LineKey* AlsaMixerDevice::LineOf(const CardMixer& mixer, std::int32_t lineId) const {
   if (lineId < 0 || static_cast<std::size_t>(lineId) >= lines_.size()) return nullptr;
