@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/win32/control_ids.h"
+#include "app/win32/window_class.h"
 
 namespace corvane {
 
@@ -22,17 +23,6 @@ LRESULT CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     return SendMessageW(GetAncestor(page, GA_ROOT), message, wParam, lParam);
   }
   return DefWindowProcW(page, message, wParam, lParam);
-}
-
-void RegisterClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HBRUSH background) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = background;
-  windowClass.lpszClassName = name;
-  RegisterClassExW(&windowClass);  // fails harmlessly when it is registered already
 }
 
 // `TSlider`: the ordinary trackbar style with the selection-range bit (0x20) cleared, so
@@ -111,9 +101,9 @@ std::wstring Numbered(const wchar_t* stem, int n) { return stem + std::to_wstrin
 void TFormWindow::BuildControls() {
   INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&classes);
-  RegisterClassOnce(instance_, kPageClass, &PageProc, GetSysColorBrush(COLOR_BTNFACE));
-  RegisterClassOnce(instance_, kPanelClass, &DefWindowProcW,
-                    static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  RegisterWindowClass(instance_, kPageClass, &PageProc, GetSysColorBrush(COLOR_BTNFACE));
+  RegisterWindowClass(instance_, kPanelClass, &DefWindowProcW,
+                      static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   const ControlMaker make(instance_, font_);
 
   // The pages are children of the page control, over its display area, so that Tab moves

@@ -1,27 +1,19 @@
 #include "app/win32/monitor_box.h"
 
+#include "app/win32/window_class.h"
+
 namespace corvane {
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"CorvaneMonitorBox";
 
-void RegisterClassOnce(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.lpszClassName = kClassName;
-  RegisterClassExW(&windowClass);  // fails harmlessly when it is registered already
-}
-
 }  // namespace
 
 MonitorBox::MonitorBox(HINSTANCE instance, HWND parent, int id, int left, int top, int width,
                        int height)
     : width_(width), height_(height) {
-  RegisterClassOnce(instance, &MonitorBox::WindowProc);
+  RegisterWindowClass(instance, kClassName, &MonitorBox::WindowProc);
   window_ = CreateWindowExW(0, kClassName, nullptr, WS_CHILD | WS_VISIBLE, left, top, width,
                             height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             instance, nullptr);
