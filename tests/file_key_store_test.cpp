@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "app/registry.h"
+#include "support/settings_error.h"
 
 namespace corvane {
 namespace {
@@ -35,15 +36,6 @@ std::string ReadText(const fs::path& path) {
 void WriteText(const fs::path& path, const std::string& text) {
   fs::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const SettingsError& e) {
-    return e.what();
-  }
-  return "";
 }
 
 // The settings in the order the window writes them.

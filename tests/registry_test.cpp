@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fakes/fake_key_store.h"
+#include "support/settings_error.h"
 
 namespace corvane {
 namespace {
@@ -29,15 +30,6 @@ void WriteAll(KeyStore& store, std::int32_t device) {
   key.WriteInteger("InputMode", 1);
   const std::array<std::uint8_t, 10> map{7, 6, 5, 4, 3, 2, 1, 0, 1, 0};
   key.WriteBinary("Mapping", map);
-}
-
-std::string ErrorOf(auto&& action) {
-  try {
-    action();
-  } catch (const SettingsError& e) {
-    return e.what();
-  }
-  return "";
 }
 
 TEST(RegistryTest, WritesUnderTheKeyWithoutItsLeadingBackslashAndReadsBack) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/registry.h"
+#include "support/settings_error.h"
 
 namespace corvane {
 namespace {
@@ -50,15 +51,6 @@ class RegistryKeyStoreTest : public ::testing::Test {
 
   RegistryKeyStore store_;
 };
-
-std::string ErrorOf(auto&& action) {
-  try {
-    action();
-  } catch (const SettingsError& e) {
-    return e.what();
-  }
-  return "";
-}
 
 TEST_F(RegistryKeyStoreTest, FirstRunFindsNoKeyThenTheSixSettingsAreStoredAndReadBack) {
   {
