@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "corvane-decode/json_string.h"
 #include "corvane-decode/signal_verdict.h"
 #include "decode/signal_formats.h"
 
@@ -20,15 +21,6 @@ double Percent(std::uint64_t part, std::uint64_t whole) {
 }
 
 double Dc(const LevelCounts& level) { return static_cast<double>(level.sum) / static_cast<double>(level.samples); }
-
-std::string JsonString(const std::string& text) {
-  std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '"' || c == '\\') quoted += '\\';
-    quoted += c;
-  }
-  return quoted + '"';
-}
 
 // The peak, or a word where there is no level to take the logarithm of.
 void PrintPeak(std::FILE* out, std::int32_t peak) {
