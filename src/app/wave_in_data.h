@@ -2,7 +2,7 @@
 // The window's handler of a filled capture buffer: decode it, and when it completed a
 // frame, send the joystick one report.
 
-#include "app/buffer_report.h"
+#include "report/buffer_report.h"
 #include "joystick/kestrovan.h"
 
 namespace corvane {

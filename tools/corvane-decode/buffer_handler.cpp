@@ -1,6 +1,6 @@
 #include "corvane-decode/buffer_handler.h"
 
-#include "app/buffer_report.h"
+#include "report/buffer_report.h"
 
 namespace corvane::tool {
 

@@ -1,4 +1,4 @@
-#include "app/buffer_report.h"
+#include "report/buffer_report.h"
 
 #include "audio/capture.h"
 
