@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Corvane's setup under Wine, in a new prefix of its own on a virtual X server, made from
 # this build as scripts/windows-package makes it (its name carries the version that
-# --version prints).
+# --version prints), the current one signed with a certificate made here.
 #
 # An "older" setup is installed silently with a driver that Windows refuses to load: the
 # setup still installs everything and succeeds. Settings are stored; the current setup,
 # installed over it, keeps them, and installs the files, the "Apps" entry, the Start menu
-# shortcut and the sign-in start where it says, the programs with their version
-# information and icon. Corvane, started from the shortcut's target, shows its tray icon.
+# shortcut and the sign-in start where it says, the programs with their signatures,
+# version information and icon. Corvane, started from the shortcut's target, shows its tray icon.
 # The silent uninstall ends it, removes the driver and leaves nothing but the settings;
 # after another install, the uninstall with /RemoveSettings leaves nothing at all.
 #
@@ -24,7 +24,7 @@ work=$4
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
 source "$root/tests/support/shell_helpers.sh"
-require Xvfb xdotool wine wineserver makensis
+require Xvfb xdotool wine wineserver makensis osslsigncode openssl
 
 rm -rf "$work"
 mkdir -p "$work"
@@ -126,13 +126,21 @@ wineboot -i >>"$work/wine.log" 2>&1 </dev/null || fail "wineboot failed"
 run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
 echo "prefix made in $(($(now_ms) - begin)) ms"
 
-echo "== The setups"
+echo "== The setups: the current one signed with a certificate of the test's own"
+openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/CN=Corvane test signer" \
+  -addext extendedKeyUsage=codeSigning -keyout "$work/key.pem" -out "$work/cert.pem" 2>"$work/openssl.log" ||
+  fail "openssl could not make a certificate: $(cat "$work/openssl.log")"
 version=$(run "$build/tools/corvane-decode.exe" --version | awk '{ print $2 }')
-setup=$(make_setup "$work/current") || fail "make-setup failed: $(cat "$work/make-setup.log")"
+setup=$(make_setup "$work/current" --sign "$work/cert.pem" "$work/key.pem") ||
+  fail "make-setup failed: $(cat "$work/make-setup.log")"
 [ "$(basename "$setup")" = "corvane-setup-$version-x64.exe" ] ||
   fail "the setup is $(basename "$setup"), but --version prints $version"
-grep -q 'NOT signed' "$work/make-setup.log" || fail "make-setup did not say that the setup is unsigned"
+! grep -q 'NOT signed' "$work/make-setup.log" || fail "make-setup said that the signed setup is unsigned"
 old_setup=$(make_setup "$work/older" --version 0.0.1) || fail "make-setup failed: $(cat "$work/make-setup.log")"
+grep -q 'NOT signed' "$work/make-setup.log" || fail "make-setup did not say that the setup is unsigned"
+signed() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >"$work/verify.log" 2>&1; }
+signed "$setup" || fail "the setup's signature does not verify: $(cat "$work/verify.log")"
+! signed "$old_setup" || fail "the unsigned setup is signed"
 echo "$(basename "$setup"): $(stat -c %s "$setup") bytes"
 snapshot before
 
@@ -181,7 +189,10 @@ for file in "$setup" "$install_dir/corvane.exe" "$install_dir/corvane-decode.exe
     fail "$(basename "$file")'s version information says $info"
   [ "${info##*|}" -ge 1 ] || fail "$(basename "$file") has no icon"
 done
-echo "the files, keys, version information and icons are where the setup puts them"
+for file in corvane.exe corvane-decode.exe corvane-siggen.exe uninstall.exe driver/corvane-driver.exe; do
+  signed "$install_dir/$file" || fail "the installed $file is not signed: $(cat "$work/verify.log")"
+done
+echo "the files, keys, signatures, version information and icons are where the setup puts them"
 
 echo "== Corvane from the Start menu"
 target=$(run "$probe_exe" shortcut "$shortcut") || fail "no Start menu shortcut $shortcut"
