@@ -3,8 +3,8 @@
 # this build as scripts/windows-package makes it (its name carries the version that
 # --version prints), the current one signed with a certificate made here.
 #
-# An "older" setup is installed silently with a driver that Windows refuses to load: the
-# setup still installs everything and succeeds. Settings are stored; the current setup,
+# An "older" setup is installed through its pages, with a driver that Windows refuses to
+# load: a page says so, with what the driver's tool said, and the setup finishes. Settings are stored; the current setup,
 # installed over it, keeps them, and installs the files, the "Apps" entry, the Start menu
 # shortcut and the sign-in start where it says, the programs with their signatures,
 # version information and icon. Corvane, started from the shortcut's target, shows its tray icon.
@@ -144,9 +144,27 @@ signed "$setup" || fail "the setup's signature does not verify: $(cat "$work/ver
 echo "$(basename "$setup"): $(stat -c %s "$setup") bytes"
 snapshot before
 
-echo "== An older version, with a driver that Windows does not load"
-CORVANE_STAND_IN_STATUS=1 install "$old_setup"
-echo "installed in $took_ms ms"
+echo "== An older version through its pages, with a driver that Windows does not load"
+# The pages' window is "Corvane Setup" and more; Enter on each page until TEXT shows.
+page_shows() { run "$probe_exe" texts "Corvane Setup" | grep -qF "$1"; }
+next_until_page_shows() {
+  local tries
+  for tries in $(seq 1 120); do
+    page_shows "$1" && return 0
+    run "$probe_exe" next "Corvane Setup" >/dev/null
+    sleep 0.5
+  done
+  return 1
+}
+CORVANE_STAND_IN_STATUS=1 wine "$old_setup" >"$work/setup.log" 2>&1 </dev/null &
+setup_pid=$!
+next_until_page_shows "The joystick driver did not load" || fail "no page said that the driver did not load"
+page_shows "installed, not running (the stand-in was told to fail)" || fail "the page does not show what the driver tool said"
+next_until_page_shows "Corvane has been installed on your computer" || fail "the setup did not finish after that page"
+run "$probe_exe" next "Corvane Setup" >/dev/null
+poll 10 bash -c "! kill -0 $setup_pid 2>/dev/null" || fail "\"Finish\" did not end the setup"
+wait "$setup_pid" || fail "the setup ended with status $?"
+echo "the setup told that the driver did not load, and finished"
 [ -f "$install_dir/corvane.exe" ] || fail "the files were not installed when the driver did not load"
 [ "$(value_of "$uninstall_key" DisplayVersion)" = 0.0.1 ] || fail "the older version is not registered"
 [ "$(tr -d '\r' <"$work/driver-calls.log")" = $'install C:\\Program Files\\Corvane\\driver\nstatus' ] ||
