@@ -8,6 +8,7 @@
 
 #include "platform/linux/alsa_card_layout.h"
 #include "platform/linux/alsa_element_channels.h"
+#include "platform/linux/mixer_ids.h"
 #include "platform/linux/volume_scale.h"
 
 namespace corvane {
@@ -68,16 +69,6 @@ std::vector<long> InputSwitchSet(const std::string& name, std::vector<long> valu
   const std::size_t n = IsRoute(name) ? RouteSide(values) : 0;
   for (std::size_t i = 0; i < values.size(); ++i) values[i] = on && (n == 0 || i % (n + 1) == 0) ? 1 : 0;
   return values;
-}
-
-// A line's or control's id is its place in the table of those handed out: the same key
-// keeps its id for as long as the device lives.
-template <typename Key>
-std::int32_t IdIn(std::vector<Key>& table, const Key& key) {
-  const auto it = std::find(table.begin(), table.end(), key);
-  if (it != table.end()) return static_cast<std::int32_t>(it - table.begin());
-  table.push_back(key);
-  return static_cast<std::int32_t>(table.size() - 1);
 }
 
 bool AllEqual(const std::vector<long>& values, long value) {
@@ -172,14 +163,12 @@ std::int32_t AlsaMixerDevice::LineIdOf(const LineKey& key) { return IdIn(lines_,
 std::int32_t AlsaMixerDevice::ControlIdOf(const ControlKey& key) { return IdIn(controls_, key); }
 
 const AlsaMixerDevice::LineKey* AlsaMixerDevice::LineOf(const CardMixer& mixer, std::int32_t lineId) const {
-  if (lineId < 0 || static_cast<std::size_t>(lineId) >= lines_.size()) return nullptr;
-  const LineKey& key = lines_[static_cast<std::size_t>(lineId)];
-  return key.card == mixer.card ? &key : nullptr;
+  const LineKey* key = KeyOf(lines_, lineId);
+  return key && key->card == mixer.card ? key : nullptr;
 }
 
 const AlsaMixerDevice::ControlKey* AlsaMixerDevice::ControlOf(std::int32_t controlId) const {
-  if (controlId < 0 || static_cast<std::size_t>(controlId) >= controls_.size()) return nullptr;
-  return &controls_[static_cast<std::size_t>(controlId)];
+  return KeyOf(controls_, controlId);
 }
 
 AlsaMixerDevice::CardMixer* AlsaMixerDevice::MixerOf(MixerHandle handle, const ControlKey& key,
