@@ -27,8 +27,16 @@ class SystemAudioDevice : public AudioDevice {
 
 std::unique_ptr<SystemAudioDevice> CreateAudioDevice();
 
-// The sound cards' mixers, capture devices in the order the capture device list shows.
-std::unique_ptr<MixerDevice> CreateMixerDevice();
+// Which mixers a MixerDevice drives, for the user.
+struct MixerChoice {
+  bool soundServer = false;  // a sound server's sources, not the sound cards' own mixers
+  std::string name;          // the system's mixer ("ALSA"), or the server's name and version
+};
+
+// The mixers the Input page drives: on Linux the sound server's when one answers, else
+// the sound cards' own, capture devices in the order the capture device list shows.
+// `choice`, when given, says which.
+std::unique_ptr<MixerDevice> CreateMixerDevice(MixerChoice* choice = nullptr);
 
 // The device the joystick bus speaks to when none is named (on Linux /dev/uinput).
 std::string DefaultJoystickDevice();

@@ -1,5 +1,5 @@
-// The platform seam on Linux: ALSA for capture and mixers, uinput for the joystick, the
-// registry file for the settings.
+// The platform seam on Linux: ALSA for capture, the sound server's mixer or else ALSA's,
+// uinput for the joystick, the registry file for the settings.
 
 #include <QStandardPaths>
 
@@ -7,6 +7,7 @@
 #include "platform/linux/alsa_mixer_device.h"
 #include "platform/linux/file_key_store.h"
 #include "platform/linux/local_single_instance.h"
+#include "platform/linux/pulse_mixer_device.h"
 #include "platform/linux/uinput_access.h"
 #include "platform/linux/uinput_bus.h"
 #include "platform/platform.h"
@@ -17,7 +18,16 @@ std::unique_ptr<SystemAudioDevice> CreateAudioDevice() {
   return std::make_unique<AlsaAudioDevice>();
 }
 
-std::unique_ptr<MixerDevice> CreateMixerDevice() { return std::make_unique<AlsaMixerDevice>(); }
+std::unique_ptr<MixerDevice> CreateMixerDevice(MixerChoice* choice) {
+  // A server that answers drives the cards itself: changing their controls behind its
+  // back starts a fight over them. Where none runs, connecting fails at once.
+  if (auto server = PulseServer::Connect(std::chrono::milliseconds(500))) {
+    if (choice) *choice = {true, server->Name()};
+    return std::make_unique<PulseMixerDevice>(std::move(server));
+  }
+  if (choice) *choice = {false, "ALSA"};
+  return std::make_unique<AlsaMixerDevice>();
+}
 
 std::string DefaultJoystickDevice() { return kUinputPath; }
 

@@ -13,7 +13,10 @@ namespace corvane {
 
 std::unique_ptr<SystemAudioDevice> CreateAudioDevice() { return std::make_unique<WaveInAudioDevice>(); }
 
-std::unique_ptr<MixerDevice> CreateMixerDevice() { return std::make_unique<WinmmMixerDevice>(); }
+std::unique_ptr<MixerDevice> CreateMixerDevice(MixerChoice* choice) {
+  if (choice) *choice = {false, "Windows multimedia mixer"};
+  return std::make_unique<WinmmMixerDevice>();
+}
 
 std::string DefaultJoystickDevice() { return "the virtual joystick driver"; }
 
