@@ -118,13 +118,16 @@ expect_error "--device, --port and --volume go with --capture only" "port of a f
 expect_error "--volume goes with --device and --port" "volume alone" --capture --volume 100
 expect_error "--list-ports goes with --json only" "list with a file" --list-ports "$work/a.wav"
 "$decode" --list-ports --json >"$work/ports.json" || fail "--list-ports --json: exit status"
-if grep -v '^{"device": [0-9]*, "name": ".*", "ports": \[.*\]}$' "$work/ports.json"; then
+head -n 1 "$work/ports.json" | grep -q '^{"mixer": ".*", "sound_server": \(true\|false\)}$' ||
+  fail "--list-ports --json: the first line does not name the mixer"
+if tail -n +2 "$work/ports.json" | grep -v '^{"device": [0-9]*, "name": ".*", "ports": \[.*\]}$'; then
   fail "--list-ports --json: a line that is no device object"
 fi
-if ! grep -q '^ *[0-9]' /proc/asound/cards 2>/dev/null; then
+if ! grep -q '^ *[0-9]' /proc/asound/cards 2>/dev/null && grep -q '"sound_server": false' "$work/ports.json"; then
   "$decode" --list-ports >"$work/ports.txt" || fail "--list-ports: exit status"
+  expect_line "$work/ports.txt" "^mixer: the sound cards' own (ALSA)$" "--list-ports names the mixer"
   expect_line "$work/ports.txt" '^no recording devices$' "--list-ports without sound cards"
-  [ ! -s "$work/ports.json" ] || fail "--list-ports --json without sound cards: not empty"
+  [ "$(wc -l <"$work/ports.json")" -eq 1 ] || fail "--list-ports --json without sound cards: a device listed"
 fi
 # Mono 44100 Hz: patch the rate (bytes 24-27) of a valid header.
 { head -c 24 "$work/a.wav"; printf '\104\254\000\000'; tail -c +29 "$work/a.wav"; } >"$work/cd.wav"

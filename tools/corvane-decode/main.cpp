@@ -62,10 +62,11 @@ int main(int argc, char** argv) {
     std::fputs(kDecodeUsage, stdout);
     return 0;
   }
-  const auto mixerDevice = CreateMixerDevice();
+  MixerChoice mixerChoice;
+  const auto mixerDevice = CreateMixerDevice(&mixerChoice);
   MixerDevice& mixer = *mixerDevice;
   if (options.listPorts) {
-    PrintPorts(mixer, options.json, stdout);
+    PrintPorts(mixer, mixerChoice, options.json, stdout);
     return 0;
   }
   const std::string name = options.capture ? "" : options.path == "-" ? "standard input" : options.path;

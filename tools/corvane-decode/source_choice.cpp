@@ -35,7 +35,14 @@ bool FindPort(const std::vector<std::string>& ports, const std::string& wanted, 
 
 }  // namespace
 
-void PrintPorts(MixerDevice& mixer, bool json, std::FILE* out) {
+void PrintPorts(MixerDevice& mixer, const MixerChoice& choice, bool json, std::FILE* out) {
+  if (json) {
+    std::fprintf(out, "{\"mixer\": %s, \"sound_server\": %s}\n", JsonString(choice.name).c_str(),
+                 choice.soundServer ? "true" : "false");
+  } else {
+    std::fprintf(out, "mixer: %s (%s)\n", choice.soundServer ? "the sound server's" : "the sound cards' own",
+                 choice.name.c_str());
+  }
   std::vector<std::string> devices;
   ListInputDevices(mixer, devices);  // a device that cannot be read ends the list, as on the page
   if (devices.empty() && !json) std::fputs("no recording devices\n", out);

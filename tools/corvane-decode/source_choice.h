@@ -7,13 +7,13 @@
 
 #include "corvane-decode/decode_options.h"
 #include "decode/input_control.h"
-#include "platform/mixer_device.h"
+#include "platform/platform.h"
 
 namespace corvane::tool {
 
-// Every recording device and its ports, as the Input page lists them: a line per device
-// and per port, or with `json` one object per device.
-void PrintPorts(MixerDevice& mixer, bool json, std::FILE* out);
+// Which mixer `choice` names, then every recording device and its ports, as the Input page
+// lists them: a line per device and per port, or with `json` one object per device.
+void PrintPorts(MixerDevice& mixer, const MixerChoice& choice, bool json, std::FILE* out);
 
 // Selects the port of options.device as the Input page does (SelectSource, then
 // ApplyMixer with options.volume or the level the mixer has). A device or port that
