@@ -1,0 +1,133 @@
+#include "decode/ppm_decoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace corvane {
+
+namespace {
+
+// An edge is a rise or fall of the signal within kEdgeSpan samples. It must be at least
+// half the size of the recent edges' steps, and at least kSmallestStep (a signal of
+// about -44 dBFS peak) so that the noise of a silent input makes none.
+constexpr int kEdgeSpan = 3;
+constexpr std::int32_t kSmallestStep = 400;
+// The step size forgets over about 0.2 s, so a signal that becomes quieter is found again.
+constexpr double kSwingDecay = 0.9999;
+constexpr double kSwingWeight = 0.25;
+// The levels on either side of an edge are read this many samples from its steepest
+// step: past the band-limited transition, well within the shortest separator (14 samples).
+constexpr int kLevelDistance = 4;
+// An edge that keeps rising for longer than this is taken as it stands.
+constexpr int kLongestEdge = 12;
+// The signal between two samples is rebuilt from this many samples on each side: a
+// windowed sinc, as a band-limited capture allows.
+constexpr int kKernelHalfWidth = 8;
+// Steps of refining the crossing between two samples.
+constexpr int kRefinements = 5;
+
+// The band-limited signal at `t` samples past sample `first` + kKernelHalfWidth - 1,
+// 0 <= t <= 1, from the samples first … first + 2 kKernelHalfWidth - 1: a sinc under a
+// window (1 - (x / w)^2)^2 that needs no further sine.
+template <class Samples>
+double Between(const Samples& at, std::int64_t base, double t) {
+  constexpr double kPi = 3.14159265358979323846;
+  constexpr double kWidth = kKernelHalfWidth + 1.0;
+  if (t <= 0.0) return at(base);
+  if (t >= 1.0) return at(base + 1);
+  // sin(pi (t - k)) = (-1)^(k + 1) sin(pi t) for a whole k.
+  const double sine = std::sin(kPi * t);
+  double sum = 0.0;
+  double weights = 0.0;
+  for (int k = 1 - kKernelHalfWidth; k <= kKernelHalfWidth; ++k) {
+    const double x = t - k;
+    const double r = x / kWidth;
+    const double window = (1.0 - r * r) * (1.0 - r * r);
+    const double sinc = ((k & 1) != 0 ? sine : -sine) / (kPi * x);
+    const double weight = sinc * window;
+    sum += weight * at(base + k);
+    weights += weight;
+  }
+  return sum / weights;
+}
+
+}  // namespace
+
+bool PpmDecoder::Step(TInputControl& receiver, std::int32_t x, PpmFrameResult& result) {
+  const std::int64_t n = sampleIndex++;
+  history[n & (kHistory - 1)] = x;
+  swing *= kSwingDecay;
+
+  // Follow the steepest difference over kEdgeSpan samples while it stays large.
+  const std::int32_t difference = n >= kEdgeSpan ? x - At(n - kEdgeSpan) : 0;
+  const std::int32_t size = std::abs(difference);
+  const double threshold = std::max(static_cast<double>(kSmallestStep), 0.5 * swing);
+  if (inEdge) {
+    const bool same = (difference > 0) == edgeRising && 2.0 * size >= threshold;
+    if (same && size > edgePeak) {
+      edgePeak = size;
+      edgePeakAt = n;
+    }
+    if (!same || n - edgePeakAt >= kLongestEdge) {
+      inEdge = false;
+      edgePending = true;
+    }
+  } else if (!edgePending && size >= threshold) {
+    inEdge = true;
+    edgeRising = difference > 0;
+    edgePeak = size;
+    edgePeakAt = n;
+  }
+  // Timing needs the samples up to kKernelHalfWidth + 2 after the steepest step.
+  if (edgePending && n >= edgePeakAt + kKernelHalfWidth + 1) {
+    edgePending = false;
+    const TimedEdge edge = TimeEdge();
+    swing += kSwingWeight * (edge.step - swing);
+    frames.TakeEdge(edge.time, edgeRising);
+  }
+  if (inEdge || edgePending) return false;
+  return frames.EndAfterGap(static_cast<double>(n), receiver, result);
+}
+
+PpmDecoder::TimedEdge PpmDecoder::TimeEdge() const {
+  const std::int32_t sign = edgeRising ? 1 : -1;
+  // The steepest single step of the edge: from sample j to j + 1.
+  std::int64_t j = edgePeakAt - 1;
+  for (std::int64_t k = edgePeakAt - kEdgeSpan; k < edgePeakAt; ++k) {
+    if (sign * (At(k + 1) - At(k)) > sign * (At(j + 1) - At(j))) j = k;
+  }
+  // Half way between the levels before and after the edge, each read from two samples.
+  // On an AC-coupled signal both levels droop; reading them close to the edge follows.
+  const double before = 0.5 * (At(j - kLevelDistance + 1) + At(j - kLevelDistance));
+  const double after = 0.5 * (At(j + kLevelDistance) + At(j + kLevelDistance + 1));
+  const double middle = 0.5 * (before + after);
+  const double step = std::abs(after - before);
+  // The crossing of the middle nearest to the steepest step, between two samples i and
+  // i + 1, refined on the rebuilt signal (regula falsi, Illinois variant): a straight
+  // line between the samples misses it by up to a twentieth of a sample.
+  const auto at = [this](std::int64_t index) { return static_cast<double>(At(index)); };
+  for (const std::int64_t offset : {0, -1, 1, -2, 2}) {
+    const std::int64_t i = j + offset;
+    double lowT = 0.0, highT = 1.0;
+    double low = sign * (at(i) - middle), high = sign * (at(i + 1) - middle);
+    if (!(low < 0.0 && high >= 0.0)) continue;
+    double t = low / (low - high);
+    for (int r = 0; r < kRefinements; ++r) {
+      const double value = sign * (Between(at, i, t) - middle);
+      if (value < 0.0) {
+        lowT = t, low = value;
+        high *= 0.5;
+      } else {
+        highT = t, high = value;
+        low *= 0.5;
+      }
+      if (high == low) break;
+      t = lowT + (highT - lowT) * low / (low - high);
+    }
+    return {static_cast<double>(i) + t, step};
+  }
+  return {static_cast<double>(j) + 0.5, step};
+}
+
+}  // namespace corvane
