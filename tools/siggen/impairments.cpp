@@ -61,7 +61,19 @@ std::int16_t ImpairmentChain::Apply(bool high) {
     primed_ = true;
   }
   lowPassed_ += lowPassGain_ * (x - lowPassed_);
-  double y = lowPassed_;
+  return Finish(lowPassed_);
+}
+
+std::int16_t ImpairmentChain::ApplyShaped(double level) {
+  const double y = amplitude_ * level;
+  if (!primed_) {
+    highPassIn_ = y;
+    primed_ = true;
+  }
+  return Finish(y);
+}
+
+std::int16_t ImpairmentChain::Finish(double y) {
   if (highPass_) {
     highPassOut_ = highPassGain_ * (highPassOut_ + y - highPassIn_);
     highPassIn_ = y;

@@ -25,9 +25,12 @@ class ImpairmentChain {
  public:
   explicit ImpairmentChain(const Impairments& impairments);
   std::int16_t Apply(bool high);
+  // A level already shaped (-1 … +1, band-limited): everything but the low-pass.
+  std::int16_t ApplyShaped(double level);
 
  private:
   double Gaussian();
+  std::int16_t Finish(double y);  // high-pass, DC, hum, noise, rounding
 
   double amplitude_;
   double dcOffset_;
