@@ -1,9 +1,10 @@
 // Arbitrary bytes as samples, cut into buffers of arbitrary sizes, with the mode switched
-// at arbitrary points. Whatever arrives, the channel table and the decoders' counters stay
+// through every format of kSignalFormats at arbitrary points. Whatever arrives, the channel table and the decoders' counters stay
 // in range, and the stream handed over whole, one sample at a time or in uneven pieces
 // decodes a frame in the same buffers, leaves the same table after every buffer and ends
 // in the same state.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -41,6 +42,12 @@ const char* CheckCounters(const SignalPath& p) {
       p.spcm.bitCount < -1 || p.spcm.bitCount > 8 * SpcmDecoder::kSymbolsPerFrame) {
     return "the SPCM symbol and cell counts stay within a frame";
   }
+  const PpmFrames& f = p.ppm.frames;
+  if (f.leadEdges < 0 || f.leadEdges > PpmFrames::kMaxChannels + 1 || f.trailEdges < 0 ||
+      f.trailEdges > f.leadEdges || f.channels < 0 || f.channels > PpmFrames::kMaxChannels) {
+    return "the PPM edge and channel counts stay within a frame";
+  }
+  if (!std::isfinite(p.ppm.swing) || !std::isfinite(f.lastEdgeTime)) return "the PPM timing stays finite";
   return nullptr;
 }
 
@@ -57,7 +64,7 @@ bool SameState(const SignalPath& a, const SignalPath& b) {
                     u.bitCount == v.bitCount && u.symbolCount == v.symbolCount &&
                     std::equal(u.symbols, u.symbols + SpcmDecoder::kSymbolsPerFrame, v.symbols) &&
                     std::equal(u.channelWords, u.channelWords + SpcmDecoder::kChannelWords, v.channelWords);
-  return slicer && pcm && spcm;
+  return slicer && pcm && spcm && a.ppm == b.ppm;
 }
 
 // One receiver and its decoding state, handed each buffer in pieces of its own sizes.

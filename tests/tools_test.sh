@@ -90,6 +90,25 @@ expect_stats "clipping" '"clipped": [0-9]\{5\}, .*"format": "pcm1024", "verdict"
 expect_stats "SPCM at 11 dB SNR" '"spcm": {"syncs": [0-9]*, "frames": [1-9][0-9]*, "lost": [1-9][0-9]*}, "format": "spcm", "verdict": "noisy"' \
   --mode spcm "$work/noisy.wav"
 
+# PPM: 8 channels of 22.5 ms frames, through AC coupling, a low-pass and noise, either
+# polarity. Frames are accepted from the third; every channel comes back within a step.
+"$siggen" --format ppm --positions $positions --duration 1 --snr 35 --highpass 60 --lowpass 10000 --invert \
+  "$work/ppm.wav"
+"$decode" --mode ppm "$work/ppm.wav" >"$work/ppm.txt"
+expect_line "$work/ppm.txt" '^ *1\.000 *[01] *102[23] *\(99\|100\|101\) *\(899\|900\|901\) *51[123] *51[012] *33[234] *77[678] ' \
+  "PPM positions"
+expect_stats "clean PPM" '"ppm": {"frames": 4[0-9], "rejected": 0, "unconfirmed": 2, "channels": {"8": 4[0-9]}, "intervals_us": \[{"mean": [0-9.]*, .*"format": "ppm", "verdict": "ok"' \
+  --mode ppm "$work/ppm.wav"
+"$decode" --stats --mode ppm "$work/ppm.wav" >"$work/ppm-stats.txt"
+expect_line "$work/ppm-stats.txt" '^signal stats (decoded as ppm; pcm1024 and spcm read by shadow decoders)$' "PPM report header"
+expect_line "$work/ppm-stats.txt" '^  channels 8 per frame (4[0-9] frames)$' "PPM report channels"
+expect_line "$work/ppm-stats.txt" '^  Ch.5     1[45][09][09]\.[0-9] us, spread [0-9.]* us' "PPM report interval"
+expect_stats "PPM read as PCM1024" \
+  '"ppm": {"frames": 4[0-9], .*"format": "ppm", "verdict": "wrong-mode", "advice": "The signal is PPM: choose --mode ppm (the tray program does not read PPM: run corvane-decode --capture --joystick, or its service)."}}$' \
+  "$work/ppm.wav"
+expect_stats "PCM1024 read as PPM" '"ppm": {"frames": 0, [^]]*\]}, "format": "pcm1024", "verdict": "wrong-mode", "advice": "The signal is PCM1024: choose --mode pcm1024' \
+  --mode ppm "$work/p.wav"
+
 # A WAV file whose data stops short of its header: decoded with a warning.
 head -c 50044 "$work/a.wav" >"$work/short.wav"
 "$decode" "$work/short.wav" >"$work/short.txt" 2>"$work/short.err" || fail "short WAV: exit status"
@@ -100,7 +119,7 @@ expect_line "$work/short.txt" '^25 buffers read' "short WAV decoded as far as it
 expect_error "$work/missing.wav: cannot open: No such file or directory" "missing file" "$work/missing.wav"
 expect_error "--map takes ten numbers" "map index out of range" --map 0,1,2,3,4,5,6,8,0,0 "$work/a.wav"
 expect_error "--map takes ten numbers" "map too short" --map 0,1,2 "$work/a.wav"
-expect_error "unknown mode 'ppm'" "unknown mode" --mode ppm "$work/a.wav"
+expect_error "unknown mode 'fm' (pcm1024, spcm or ppm)" "unknown mode" --mode fm "$work/a.wav"
 expect_error "unknown option '--fast'" "unknown option" --fast "$work/a.wav"
 expect_error "not a RIFF/WAVE file" "raw data read as WAV" "$work/table.txt"
 expect_error "no FILE can be given (got '$work/a.wav')" "a file with --capture" --capture "$work/a.wav"

@@ -26,7 +26,7 @@ std::uint32_t Pcm1024Decoder::CellsOf(std::int32_t samples) {
   return static_cast<std::uint32_t>((10 * static_cast<std::int64_t>(samples) + 36) / 72);
 }
 
-void Pcm1024Decoder::DecodeRun(TInputControl& receiver, std::int32_t samples, std::uint8_t level) {
+Pcm1024RunResult Pcm1024Decoder::DecodeRun(TInputControl& receiver, std::int32_t samples, std::uint8_t level) {
   const std::uint32_t cells = CellsOf(samples);
   if (cells >= 64) {
     shiftRegister = level != 0 ? ~std::uint64_t{0} : 0;
@@ -35,16 +35,12 @@ void Pcm1024Decoder::DecodeRun(TInputControl& receiver, std::int32_t samples, st
     if (level != 0) shiftRegister |= (std::uint64_t{1} << cells) - 1;
   }
   pendingCells += cells;  // wraps modulo 2^32 only on a signal that is long gone
-  if (!inSync) {
-    SearchSync(cells);
-  } else {
-    TakeCodeWord(receiver);
-  }
+  return inSync ? TakeCodeWord(receiver) : SearchSync(cells);
 }
 
-void Pcm1024Decoder::SearchSync(std::uint32_t cells) {
+Pcm1024RunResult Pcm1024Decoder::SearchSync(std::uint32_t cells) {
   // A sync window ends with the second cell of the run just completed.
-  if (pendingCells < kSyncCells || cells < 2) return;
+  if (pendingCells < kSyncCells || cells < 2) return Pcm1024RunResult::kNone;
   const auto window = static_cast<std::uint32_t>(OlderCells(shiftRegister, cells - 2)) & kSyncMask;
   std::int32_t phase;
   switch (window) {
@@ -52,16 +48,17 @@ void Pcm1024Decoder::SearchSync(std::uint32_t cells) {
     case kSyncWordPhase4: phase = 4; break;
     case kSyncWordPhase2: phase = 2; break;
     case kSyncWordPhase0: phase = 0; break;
-    default: return;
+    default: return Pcm1024RunResult::kNone;
   }
   framePhase = phase;
   symbolIndex = 0;
   pendingCells = cells - 2;  // the rest of this run starts the first code word
   inSync = true;
+  return phase >= 4 ? Pcm1024RunResult::kSyncAsReceived : Pcm1024RunResult::kSyncInverted;
 }
 
-void Pcm1024Decoder::TakeCodeWord(TInputControl& receiver) {
-  if (pendingCells < kWordCells) return;
+Pcm1024RunResult Pcm1024Decoder::TakeCodeWord(TInputControl& receiver) {
+  if (pendingCells < kWordCells) return Pcm1024RunResult::kNone;
   pendingCells -= kWordCells;
   auto word = static_cast<std::uint32_t>(OlderCells(shiftRegister, pendingCells)) & kWordMask;
   if ((framePhase & 4) == 0) word ^= kWordMask;  // phases 0–3 send every cell flipped
@@ -69,9 +66,9 @@ void Pcm1024Decoder::TakeCodeWord(TInputControl& receiver) {
   // An invalid word (-1) fills the accumulator with ones; the packet check rejects it.
   std::uint32_t& acc = accumulators[symbolIndex / 4];
   acc = (acc << 6) | static_cast<std::uint32_t>(symbol);
-  if (++symbolIndex < 8) return;
+  if (++symbolIndex < 8) return Pcm1024RunResult::kNone;
   symbolIndex = 0;
-  DecodeFrame(receiver);
+  return DecodeFrame(receiver);
 }
 
 void Pcm1024Decoder::EndFrame() {
@@ -80,13 +77,13 @@ void Pcm1024Decoder::EndFrame() {
   if ((framePhase & 1) == 0) inSync = false;
 }
 
-void Pcm1024Decoder::DecodeFrame(TInputControl& receiver) {
+Pcm1024RunResult Pcm1024Decoder::DecodeFrame(TInputControl& receiver) {
   std::uint32_t data[2];
   for (int p = 0; p < 2; ++p) {
     data[p] = (accumulators[p] >> 8) & 0xFFFF;
     if (CheckByte(data[p]) != static_cast<std::int32_t>(accumulators[p] & 0xFF)) {
       EndFrame();
-      return;
+      return Pcm1024RunResult::kFrameRejected;
     }
   }
   // F: packet 0's bits 15, 14, then packet 1's bits 15, 14.
@@ -124,6 +121,7 @@ void Pcm1024Decoder::DecodeFrame(TInputControl& receiver) {
   }
   receiver.FrameDecoded = true;
   EndFrame();
+  return Pcm1024RunResult::kFrameAccepted;
 }
 
 }  // namespace corvane

@@ -8,10 +8,19 @@
 
 namespace corvane {
 
+// What one run did.
+enum class Pcm1024RunResult : std::uint8_t {
+  kNone,
+  kSyncAsReceived,  // a sync word of frame phase 4 or 6 started reading
+  kSyncInverted,    // a sync word of frame phase 0 or 2 started reading
+  kFrameAccepted,   // a frame passed its checks (also one that carries no channel)
+  kFrameRejected,   // a frame failed a packet's check byte
+};
+
 class Pcm1024Decoder {
  public:
   // One completed run of `samples` samples (at least 1) at `level` (non-zero = high).
-  void DecodeRun(TInputControl& receiver, std::int32_t samples, std::uint8_t level);
+  Pcm1024RunResult DecodeRun(TInputControl& receiver, std::int32_t samples, std::uint8_t level);
 
   // Bit cells of a run of `samples` samples: samples / 7.2 rounded half up.
   static std::uint32_t CellsOf(std::int32_t samples);
@@ -26,9 +35,9 @@ class Pcm1024Decoder {
   std::uint32_t accumulators[2] = {0, 0};  // symbols 0–3 and 4–7; low 24 bits are a packet
 
  private:
-  void SearchSync(std::uint32_t cells);
-  void TakeCodeWord(TInputControl& receiver);
-  void DecodeFrame(TInputControl& receiver);
+  Pcm1024RunResult SearchSync(std::uint32_t cells);
+  Pcm1024RunResult TakeCodeWord(TInputControl& receiver);
+  Pcm1024RunResult DecodeFrame(TInputControl& receiver);
   void EndFrame();
 };
 

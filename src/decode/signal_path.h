@@ -1,19 +1,20 @@
 #pragma once
-// The decoding state of the process: the slicer and both decoders, each one instance
-// that lives as long as the program and is never reset.
+// The decoding state of the process: the slicer and the decoders of every format, each
+// one instance that lives as long as the program and is never reset.
 
 #include <cstdint>
 
 #include "decode/input_control.h"
 #include "decode/pcm1024_decoder.h"
+#include "decode/ppm_decoder.h"
 #include "decode/signal_formats.h"
 #include "decode/signal_slicer.h"
 #include "decode/spcm_decoder.h"
 
 namespace corvane {
 
-// Hands a run to the decoder the receiver's mode selects at that moment: PCM1024 for its
-// mode, SPCM for every other.
+// Hands a run to the run decoder the receiver's mode selects at that moment
+// (FormatOfMode): PCM1024 for its mode, SPCM for every other.
 template <class Pcm, class Spcm>
 struct ModeDispatch {
   Pcm& pcm1024;
@@ -44,11 +45,17 @@ struct SignalPath {
   SignalSlicer slicer;
   Pcm1024Decoder pcm1024;
   SpcmDecoder spcm;
+  PpmDecoder ppm;
   SliceCounter* counter = nullptr;  // the tray program leaves it unset
 
-  // Slices the first `count` samples of the receiver's sample copy.
+  // Decodes the first `count` samples of the receiver's sample copy in the receiver's
+  // mode: the run formats through the slicer, PPM from the samples themselves.
   void Slice(TInputControl& receiver, int count) {
     if (counter != nullptr) return counter->Slice(*this, receiver, count);
+    if (FormatOfMode(receiver.Mode).input == SignalInput::kSamples) {
+      ppm.Decode(receiver, receiver.Samples, count);
+      return;
+    }
     ModeDispatch<Pcm1024Decoder, SpcmDecoder> dispatch{pcm1024, spcm};
     slicer.Slice(receiver, count, dispatch);
   }

@@ -12,29 +12,16 @@ namespace {
 // (7.2 per cell, rounded), SPCM 4 too (8 per cell, rounded).
 constexpr std::int32_t kLongestGlitch = 3;
 
-// The decoders keep no counts: what a run did is read from the state before and after
-// it. Runs one run through DECODER and tells whether that run completed a frame: the
-// frame-decoded flag is cleared for the call so that it tells about this run alone, and
-// set again afterwards if it was set before.
-template <typename Decoder>
-bool DecodeOneRun(Decoder& decoder, TInputControl& receiver, std::int32_t samples, std::uint8_t level) {
-  const bool decodedBefore = receiver.FrameDecoded;
-  receiver.FrameDecoded = false;
-  decoder.DecodeRun(receiver, samples, level);
-  const bool decoded = receiver.FrameDecoded;
-  receiver.FrameDecoded = decodedBefore || decoded;
-  return decoded;
-}
-
 }  // namespace
 
-// The slicer's sink on the counting path.
+// The slicer's sink on the counting path, and the PPM decoders' sink.
 struct SignalStatsCollector::CountingDispatch {
   SignalStatsCollector& stats;
   SignalPath& path;
   void DecodeRun(TInputControl& receiver, std::int32_t samples, std::uint8_t level) {
     stats.DecodeRun(path, receiver, samples, level);
   }
+  void OnPpmFrame(PpmFrameResult result, const PpmFrames& frame) { stats.Count(result, frame); }
 };
 
 SignalStatsCollector::SignalStatsCollector() : shadowReceiver_(CreateInputControl()) {}
@@ -42,7 +29,14 @@ SignalStatsCollector::SignalStatsCollector() : shadowReceiver_(CreateInputContro
 void SignalStatsCollector::Slice(SignalPath& path, TInputControl& receiver, int count) {
   CountLevel(receiver.Samples, count);
   CountingDispatch dispatch{*this, path};
-  path.slicer.Slice(receiver, count, dispatch);
+  // The mode's decoder first and on the program's receiver, exactly as without counting.
+  if (FormatOfMode(receiver.Mode).input == SignalInput::kSamples) {
+    path.ppm.Decode(receiver, receiver.Samples, count, dispatch);
+    path.slicer.Slice(receiver, count, dispatch);
+  } else {
+    path.slicer.Slice(receiver, count, dispatch);
+    shadowPpm_.Decode(*shadowReceiver_, receiver.Samples, count, dispatch);
+  }
 }
 
 void SignalStatsCollector::CountLevel(const std::int16_t* samples, int count) {
@@ -72,43 +66,72 @@ void SignalStatsCollector::DecodeRun(SignalPath& path, TInputControl& receiver, 
   runs.glitches += samples <= kLongestGlitch;
   runs.longest = std::max(runs.longest, samples);
   intervalLongest_ = std::max(intervalLongest_, samples);
-  // The mode's decoder first and on the program's receiver, exactly as without counting.
-  if (receiver.Mode == kModePcm1024) {
-    DecodePcm1024(path.pcm1024, receiver, samples, level);
-    DecodeSpcm(shadowSpcm_, *shadowReceiver_, samples, level);
-  } else {
-    DecodeSpcm(path.spcm, receiver, samples, level);
-    DecodePcm1024(shadowPcm1024_, *shadowReceiver_, samples, level);
+  switch (FormatOfMode(receiver.Mode).mode) {
+    case kModePcm1024:
+      Count(path.pcm1024.DecodeRun(receiver, samples, level));
+      Count(shadowSpcm_.DecodeRun(*shadowReceiver_, samples, level));
+      break;
+    case kModeSpcm:
+      Count(path.spcm.DecodeRun(receiver, samples, level));
+      Count(shadowPcm1024_.DecodeRun(*shadowReceiver_, samples, level));
+      break;
+    default:  // a format of samples: both run formats are shadows
+      Count(shadowPcm1024_.DecodeRun(*shadowReceiver_, samples, level));
+      Count(shadowSpcm_.DecodeRun(*shadowReceiver_, samples, level));
+      break;
   }
 }
 
-void SignalStatsCollector::DecodePcm1024(Pcm1024Decoder& decoder, TInputControl& receiver,
-                                         std::int32_t samples, std::uint8_t level) {
-  const bool wasInSync = decoder.inSync;
-  const std::int32_t phase = decoder.framePhase;
-  const bool accepted = DecodeOneRun(decoder, receiver, samples, level);
-
+void SignalStatsCollector::Count(Pcm1024RunResult result) {
   Pcm1024Counts& counts = total_.pcm1024;
-  if (!wasInSync) {
-    // Only a sync word enters the reading state; its phase tells the polarity.
-    if (decoder.inSync) ++(decoder.framePhase >= 4 ? counts.syncsAsReceived : counts.syncsInverted);
-  } else if (decoder.framePhase != phase) {
-    // Reading, the phase moves only when a frame ends.
-    ++(accepted ? counts.frames : counts.rejected);
+  switch (result) {
+    case Pcm1024RunResult::kSyncAsReceived: ++counts.syncsAsReceived; break;
+    case Pcm1024RunResult::kSyncInverted: ++counts.syncsInverted; break;
+    case Pcm1024RunResult::kFrameAccepted: ++counts.frames; break;
+    case Pcm1024RunResult::kFrameRejected: ++counts.rejected; break;
+    case Pcm1024RunResult::kNone: break;
   }
 }
 
-void SignalStatsCollector::DecodeSpcm(SpcmDecoder& decoder, TInputControl& receiver, std::int32_t samples,
-                                      std::uint8_t level) {
-  const bool wasInSync = decoder.inSync;
-  const bool completed = DecodeOneRun(decoder, receiver, samples, level);
-
+void SignalStatsCollector::Count(SpcmRunResult result) {
   SpcmCounts& counts = total_.spcm;
-  if (!wasInSync) {
-    counts.syncs += decoder.inSync;
-  } else if (!decoder.inSync) {
-    // A frame leaves sync either complete or at an invalid symbol.
-    ++(completed ? counts.frames : counts.lost);
+  switch (result) {
+    case SpcmRunResult::kSync: ++counts.syncs; break;
+    case SpcmRunResult::kFrameCompleted: ++counts.frames; break;
+    case SpcmRunResult::kFrameLost: ++counts.lost; break;
+    case SpcmRunResult::kNone: break;
+  }
+}
+
+void SignalStatsCollector::Count(PpmFrameResult result, const PpmFrames& frame) {
+  PpmCounts& counts = total_.ppm;
+  switch (result) {
+    case PpmFrameResult::kAccepted:
+      ++counts.frames;
+      ++counts.framesOfChannels[frame.channels];
+      total_.ppmIntervals.Add(frame);
+      intervalPpm_.Add(frame);
+      break;
+    case PpmFrameResult::kRejected: ++counts.rejected; break;
+    case PpmFrameResult::kUnconfirmed: ++counts.unconfirmed; break;
+  }
+}
+
+void PpmIntervals::Add(const PpmFrames& frame) {
+  for (int i = 0; i < frame.channels; ++i) {
+    const double t = frame.intervals[i];
+    least[i] = count[i] == 0 ? t : std::min(least[i], t);
+    most[i] = count[i] == 0 ? t : std::max(most[i], t);
+    sum[i] += t;
+    ++count[i];
+  }
+}
+
+FormatOutcome OutcomeOf(const SignalStats& stats, std::int32_t mode) {
+  switch (FormatOfMode(mode).mode) {
+    case kModePcm1024: return {stats.pcm1024.frames, stats.pcm1024.rejected};
+    case kModeSpcm: return {stats.spcm.frames, stats.spcm.lost};
+    default: return {stats.ppm.frames, stats.ppm.rejected};
   }
 }
 
@@ -123,6 +146,14 @@ SignalStats SignalStatsCollector::TakeInterval() {
                       b.pcm1024.syncsInverted - a.pcm1024.syncsInverted, b.pcm1024.frames - a.pcm1024.frames,
                       b.pcm1024.rejected - a.pcm1024.rejected};
   interval.spcm = {b.spcm.syncs - a.spcm.syncs, b.spcm.frames - a.spcm.frames, b.spcm.lost - a.spcm.lost};
+  interval.ppm.frames = b.ppm.frames - a.ppm.frames;
+  interval.ppm.rejected = b.ppm.rejected - a.ppm.rejected;
+  interval.ppm.unconfirmed = b.ppm.unconfirmed - a.ppm.unconfirmed;
+  for (int n = 0; n <= PpmFrames::kMaxChannels; ++n) {
+    interval.ppm.framesOfChannels[n] = b.ppm.framesOfChannels[n] - a.ppm.framesOfChannels[n];
+  }
+  interval.ppmIntervals = intervalPpm_;
+  intervalPpm_ = PpmIntervals();
   intervalStart_ = total_;
   intervalPeak_ = 0;
   intervalLongest_ = 0;

@@ -1,14 +1,16 @@
 #pragma once
 // What the input carried, counted on the way through the signal path: the samples'
-// level, the runs the slicer handed over, and the sync words and frames of both formats.
-// The format the mode selects is counted on the program's own decoder; the other one
-// on a shadow decoder with its own state and its own receiver, which nothing else reads.
+// level, the runs the slicer handed over, and what the decoder of every format made of
+// the input, from the results each decoder gives. The format the mode selects is counted
+// on the program's own decoder; the others on shadow decoders with their own state and
+// their own receiver, which nothing else reads.
 
 #include <cstdint>
 #include <memory>
 
 #include "decode/input_control.h"
 #include "decode/pcm1024_decoder.h"
+#include "decode/ppm_decoder.h"
 #include "decode/signal_path.h"
 #include "decode/spcm_decoder.h"
 
@@ -41,12 +43,38 @@ struct SpcmCounts {
   std::uint64_t lost = 0;    // to an invalid symbol
 };
 
+struct PpmCounts {
+  std::uint64_t frames = 0;       // accepted
+  std::uint64_t rejected = 0;     // dropped whole: a channel missing or impossible
+  std::uint64_t unconfirmed = 0;  // whole, while a new channel count was being confirmed
+  // Accepted frames by their number of channels.
+  std::uint64_t framesOfChannels[PpmFrames::kMaxChannels + 1] = {};
+};
+
+// Each channel's interval over the accepted PPM frames, in microseconds.
+struct PpmIntervals {
+  std::uint64_t count[PpmFrames::kMaxChannels] = {};
+  double least[PpmFrames::kMaxChannels] = {};
+  double most[PpmFrames::kMaxChannels] = {};
+  double sum[PpmFrames::kMaxChannels] = {};
+  void Add(const PpmFrames& frame);
+};
+
 struct SignalStats {
   LevelCounts level;
   RunCounts runs;
   Pcm1024Counts pcm1024;
   SpcmCounts spcm;
+  PpmCounts ppm;
+  PpmIntervals ppmIntervals;
 };
+
+// A format's frames and its failed ones (rejected or lost), the same for every format.
+struct FormatOutcome {
+  std::uint64_t frames = 0;
+  std::uint64_t failed = 0;
+};
+FormatOutcome OutcomeOf(const SignalStats& stats, std::int32_t mode);
 
 // Set as the signal path's counter, it counts everything the path slices.
 class SignalStatsCollector final : public SliceCounter {
@@ -58,28 +86,33 @@ class SignalStatsCollector final : public SliceCounter {
 
   // Everything since the start.
   const SignalStats& Total() const { return total_; }
-  // Everything since the previous call (or the start): counts, peak and longest run.
+  // Everything since the previous call (or the start): counts, peak, longest run and
+  // PPM intervals.
   SignalStats TakeInterval();
+
+  // The results of the decoders, counted.
+  void Count(Pcm1024RunResult result);
+  void Count(SpcmRunResult result);
+  void Count(PpmFrameResult result, const PpmFrames& frame);
 
  private:
   struct CountingDispatch;
 
   void CountLevel(const std::int16_t* samples, int count);
-  // One run: counted, handed to the mode's decoder as always, then to the shadow.
+  // One run: counted, handed to the mode's decoder as always, then to the shadows.
   void DecodeRun(SignalPath& path, TInputControl& receiver, std::int32_t samples, std::uint8_t level);
-  void DecodePcm1024(Pcm1024Decoder& decoder, TInputControl& receiver, std::int32_t samples,
-                     std::uint8_t level);
-  void DecodeSpcm(SpcmDecoder& decoder, TInputControl& receiver, std::int32_t samples, std::uint8_t level);
 
-  // The decoder of the format the mode does not select, and the receiver it writes.
+  // The decoders of the formats the mode does not select, and the receiver they write.
   Pcm1024Decoder shadowPcm1024_;
   SpcmDecoder shadowSpcm_;
+  PpmDecoder shadowPpm_;
   std::unique_ptr<TInputControl> shadowReceiver_;
 
   SignalStats total_;
   SignalStats intervalStart_;        // the total when the interval began
   std::int32_t intervalPeak_ = 0;
   std::int32_t intervalLongest_ = 0;
+  PpmIntervals intervalPpm_;
 };
 
 }  // namespace corvane

@@ -30,7 +30,7 @@ constexpr std::int32_t CellsOf(std::int32_t samples) {
 
 }  // namespace
 
-void SpcmDecoder::DecodeRun(TInputControl& receiver, std::int32_t samples, std::uint8_t /*level*/) {
+SpcmRunResult SpcmDecoder::DecodeRun(TInputControl& receiver, std::int32_t samples, std::uint8_t /*level*/) {
   // The format lives in the transitions: the level of a run carries nothing.
   if (!inSync) {
     if (samples >= kShortestSync && samples <= kLongestSync) {
@@ -38,8 +38,9 @@ void SpcmDecoder::DecodeRun(TInputControl& receiver, std::int32_t samples, std::
       std::memset(cells, 0, sizeof cells);
       bitCount = -1;  // the lead-in cell that ends the sync run never joins a symbol
       symbolCount = 0;
+      return SpcmRunResult::kSync;
     }
-    return;
+    return SpcmRunResult::kNone;
   }
 
   const std::int32_t runCells = CellsOf(samples);
@@ -47,7 +48,7 @@ void SpcmDecoder::DecodeRun(TInputControl& receiver, std::int32_t samples, std::
   // frame. Dropping sync here instead loses many frames under noise: on a synthetic
   // signal through the slicer, 7 in 100 at 13 dB SNR and 22 at 12 dB, against under 1
   // and about 2 when ignored.
-  if (runCells <= 0) return;
+  if (runCells <= 0) return SpcmRunResult::kNone;
 
   // The run is a 1 cell followed by runCells - 1 zero cells. Each cell is kept at its
   // place in the frame, so a cell is never shifted out and a long backlog still yields
@@ -64,14 +65,14 @@ void SpcmDecoder::DecodeRun(TInputControl& receiver, std::int32_t samples, std::
 
   // At most one symbol per run; further cells wait for the next run. Words are composed
   // only here, as the symbol count changes nowhere else.
-  if (bitCount < 8) return;
+  if (bitCount < 8) return SpcmRunResult::kNone;
   bitCount -= 8;
   const std::int32_t value = SpcmSymbolTable[cells[symbolCount + 1]];
   symbols[symbolCount] = value;
   ++symbolCount;
   if (value < 0) {
     inSync = false;  // not a symbol of the code: the frame is lost, the table kept
-    return;
+    return SpcmRunResult::kFrameLost;
   }
   const std::int32_t word = kWordAtSymbolCount[symbolCount];
   if (word >= 0) channelWords[word] = symbols[symbolCount - 2] * 32 + symbols[symbolCount - 1];
@@ -80,7 +81,9 @@ void SpcmDecoder::DecodeRun(TInputControl& receiver, std::int32_t samples, std::
     inSync = false;
     receiver.FrameDecoded = true;
     std::copy(channelWords, channelWords + kChannelWords, receiver.Channels.positions);
+    return SpcmRunResult::kFrameCompleted;
   }
+  return SpcmRunResult::kNone;
 }
 
 }  // namespace corvane

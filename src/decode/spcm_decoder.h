@@ -8,12 +8,20 @@
 
 namespace corvane {
 
+// What one run did.
+enum class SpcmRunResult : std::uint8_t {
+  kNone,
+  kSync,            // a sync run started a frame
+  kFrameCompleted,  // the 30th symbol came in: the channel table was written
+  kFrameLost,       // an invalid symbol ended the frame
+};
+
 class SpcmDecoder {
  public:
   static constexpr int kSymbolsPerFrame = 30;
   static constexpr int kChannelWords = 8;
 
-  void DecodeRun(TInputControl& receiver, std::int32_t samples, std::uint8_t level);
+  SpcmRunResult DecodeRun(TInputControl& receiver, std::int32_t samples, std::uint8_t level);
 
   // Decoder state, all zero at start and never reset from outside; the next sync run
   // resynchronises it.

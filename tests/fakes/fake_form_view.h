@@ -35,7 +35,7 @@ class FakeFormView : public FormView {
   FakeFormView() {
     lists[FormControl::ComboBoxDevice] = {{"Not selected"}, 0};
     List& modes = lists[FormControl::ComboBoxMode];
-    for (const SignalFormat& format : kSignalFormats) modes.items.emplace_back(format.caption);
+    for (const SignalFormat& format : TrayFormats()) modes.items.emplace_back(format.caption);
     modes.index = 0;
   }
 

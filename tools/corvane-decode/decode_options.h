@@ -27,19 +27,19 @@ struct DecodeOptions {
 };
 
 inline constexpr const char* kDecodeUsage =
-    "usage: corvane-decode [--mode pcm1024|spcm] [--map B0,...,B9] [--json] [--stats] [--joystick] [--raw] FILE\n"
+    "usage: corvane-decode [--mode pcm1024|spcm|ppm] [--map B0,...,B9] [--json] [--stats] [--joystick] [--raw] FILE\n"
     "       corvane-decode --capture [--device N --port P [--volume V]] [--wait] [--seconds N]\n"
     "                      [--mode ...] [--map ...] [--json] [--stats] [--joystick]\n"
     "       corvane-decode --list-ports [--json]\n"
     "  FILE      16-bit mono 48000 Hz PCM WAV, or headerless s16le with --raw; - reads standard input\n"
-    "  --mode    decoder: pcm1024 (default) or spcm\n"
+    "  --mode    decoder: pcm1024 (default), spcm or ppm\n"
     "  --map     channel map: axes 1-6 and buttons 1-2 (channel index 0-7), then the two\n"
     "            Advanced flags (0-255); default 0,1,2,3,4,5,6,7,0,0\n"
     "  --raw     the input has no WAV header\n"
     "  --json    one JSON object per buffer with a decoded frame\n"
     "  --stats   after decoding, the health of the whole input: level, clipping, runs, and the\n"
-    "            sync words and frames of both formats (the other one read by a shadow decoder\n"
-    "            that changes nothing), then a verdict with what to change: clipping,\n"
+    "            sync words and frames of every format (the others read by shadow decoders\n"
+    "            that change nothing), then a verdict with what to change: clipping,\n"
     "            no-signal, wrong-mode, noisy, ok or unknown; with --json as one last line;\n"
     "            with --capture also a short line on stderr every 2 s\n"
     "  --joystick  also send every printed report to the virtual joystick (/dev/uinput);\n"

@@ -42,13 +42,115 @@ void StatsSink::OnEnd(const DecodeSummary&) {
   std::fflush(out_);
 }
 
+namespace {
+
+// The formats the report names: the mode's and every shadow of runs, and a shadow of
+// samples only when it accepted frames (on a signal of runs it finds none, and its lines
+// would say nothing).
+bool Shown(const SignalStats& s, const SignalFormat& format, std::int32_t mode) {
+  const SignalFormat& own = FormatOfMode(mode);
+  return &format == &own || own.input == SignalInput::kSamples || format.input == SignalInput::kRuns ||
+         OutcomeOf(s, format.mode).frames > 0;
+}
+
+// "spcm", "spcm and ppm": the shown formats other than the mode's.
+std::string ShadowNames(const SignalStats& s, std::int32_t mode, int& count) {
+  std::string names;
+  count = 0;
+  for (const SignalFormat& format : kSignalFormats) {
+    if (&format == &FormatOfMode(mode) || !Shown(s, format, mode)) continue;
+    if (count++ > 0) names += " and ";
+    names += format.option;
+  }
+  return names;
+}
+
+void PrintPpmLines(std::FILE* out, const PpmCounts& p, const PpmIntervals& intervals) {
+  std::fprintf(out, "  ppm      %llu frames accepted, %llu rejected (%.1f %%), %llu while the channel count settled\n",
+               static_cast<Count>(p.frames), static_cast<Count>(p.rejected), Percent(p.rejected, p.frames + p.rejected),
+               static_cast<Count>(p.unconfirmed));
+  if (p.frames == 0) return;
+  std::fputs("  channels", out);
+  const char* separator = " ";
+  for (int n = PpmFrames::kMaxChannels; n >= 0; --n) {
+    if (p.framesOfChannels[n] == 0) continue;
+    std::fprintf(out, "%s%d per frame (%llu frames)", separator, n, static_cast<Count>(p.framesOfChannels[n]));
+    separator = ", ";
+  }
+  std::fputc('\n', out);
+  for (int i = 0; i < PpmFrames::kMaxChannels; ++i) {
+    if (intervals.count[i] == 0) continue;
+    char name[8];
+    std::snprintf(name, sizeof name, "Ch.%d", i + 1);
+    std::fprintf(out, "  %-8s %.1f us, spread %.1f us (%.1f - %.1f)\n", name,
+                 intervals.sum[i] / static_cast<double>(intervals.count[i]), intervals.most[i] - intervals.least[i],
+                 intervals.least[i], intervals.most[i]);
+  }
+}
+
+void PrintFormatLines(std::FILE* out, const SignalStats& s, const SignalFormat& format) {
+  switch (format.mode) {
+    case kModePcm1024: {
+      const Pcm1024Counts& p = s.pcm1024;
+      std::fprintf(out,
+                   "  pcm1024  %llu sync words (%llu as received, %llu inverted), %llu frames accepted, %llu "
+                   "rejected (%.1f %%)\n",
+                   static_cast<Count>(p.Syncs()), static_cast<Count>(p.syncsAsReceived),
+                   static_cast<Count>(p.syncsInverted), static_cast<Count>(p.frames), static_cast<Count>(p.rejected),
+                   Percent(p.rejected, p.frames + p.rejected));
+      return;
+    }
+    case kModeSpcm:
+      std::fprintf(out, "  spcm     %llu sync runs, %llu frames completed, %llu lost (%.1f %%)\n",
+                   static_cast<Count>(s.spcm.syncs), static_cast<Count>(s.spcm.frames),
+                   static_cast<Count>(s.spcm.lost), Percent(s.spcm.lost, s.spcm.frames + s.spcm.lost));
+      return;
+    default: PrintPpmLines(out, s.ppm, s.ppmIntervals); return;
+  }
+}
+
+void PrintFormatJson(std::FILE* out, const SignalStats& s, const SignalFormat& format) {
+  switch (format.mode) {
+    case kModePcm1024:
+      std::fprintf(out, "\"pcm1024\": {\"syncs\": %llu, \"frames\": %llu, \"rejected\": %llu}, ",
+                   static_cast<Count>(s.pcm1024.Syncs()), static_cast<Count>(s.pcm1024.frames),
+                   static_cast<Count>(s.pcm1024.rejected));
+      return;
+    case kModeSpcm:
+      std::fprintf(out, "\"spcm\": {\"syncs\": %llu, \"frames\": %llu, \"lost\": %llu}, ",
+                   static_cast<Count>(s.spcm.syncs), static_cast<Count>(s.spcm.frames),
+                   static_cast<Count>(s.spcm.lost));
+      return;
+    default: break;
+  }
+  const PpmCounts& p = s.ppm;
+  std::fprintf(out, "\"ppm\": {\"frames\": %llu, \"rejected\": %llu, \"unconfirmed\": %llu, \"channels\": {",
+               static_cast<Count>(p.frames), static_cast<Count>(p.rejected), static_cast<Count>(p.unconfirmed));
+  const char* separator = "";
+  for (int n = 0; n <= PpmFrames::kMaxChannels; ++n) {
+    if (p.framesOfChannels[n] == 0) continue;
+    std::fprintf(out, "%s\"%d\": %llu", separator, n, static_cast<Count>(p.framesOfChannels[n]));
+    separator = ", ";
+  }
+  std::fputs("}, \"intervals_us\": [", out);
+  const PpmIntervals& t = s.ppmIntervals;
+  separator = "";
+  for (int i = 0; i < PpmFrames::kMaxChannels && t.count[i] > 0; ++i) {
+    std::fprintf(out, "%s{\"mean\": %.1f, \"min\": %.1f, \"max\": %.1f}", separator,
+                 t.sum[i] / static_cast<double>(t.count[i]), t.least[i], t.most[i]);
+    separator = ", ";
+  }
+  std::fputs("]}, ", out);
+}
+
+}  // namespace
+
 void PrintStatsReport(std::FILE* out, const SignalStats& s, std::int32_t mode) {
-  const bool spcm = mode != kModePcm1024;
   const Verdict verdict = Judge(s, mode);
-  const char* const pcm1024 = kSignalFormats[kModePcm1024].option.data();
-  const char* const spcmName = kSignalFormats[kModeSpcm].option.data();
-  std::fprintf(out, "signal stats (decoded as %s; %s read by a shadow decoder)\n", spcm ? spcmName : pcm1024,
-               spcm ? pcm1024 : spcmName);
+  int shadows = 0;
+  const std::string shadowNames = ShadowNames(s, mode, shadows);
+  std::fprintf(out, "signal stats (decoded as %s; %s read by %s)\n", FormatOfMode(mode).option.data(),
+               shadowNames.c_str(), shadows == 1 ? "a shadow decoder" : "shadow decoders");
   std::fprintf(out, "  level    %llu samples, %llu clipped (%.2f %%), ", static_cast<Count>(s.level.samples),
                static_cast<Count>(s.level.clipped), Percent(s.level.clipped, s.level.samples));
   PrintPeak(out, s.level.peak);
@@ -56,22 +158,15 @@ void PrintStatsReport(std::FILE* out, const SignalStats& s, std::int32_t mode) {
   std::fputc('\n', out);
   std::fprintf(out, "  runs     %llu runs, %llu glitches (1-3 samples), longest %d samples\n",
                static_cast<Count>(s.runs.runs), static_cast<Count>(s.runs.glitches), s.runs.longest);
-  const Pcm1024Counts& p = s.pcm1024;
-  std::fprintf(out,
-               "  pcm1024  %llu sync words (%llu as received, %llu inverted), %llu frames accepted, %llu "
-               "rejected (%.1f %%)\n",
-               static_cast<Count>(p.Syncs()), static_cast<Count>(p.syncsAsReceived),
-               static_cast<Count>(p.syncsInverted), static_cast<Count>(p.frames), static_cast<Count>(p.rejected),
-               Percent(p.rejected, p.frames + p.rejected));
-  std::fprintf(out, "  spcm     %llu sync runs, %llu frames completed, %llu lost (%.1f %%)\n",
-               static_cast<Count>(s.spcm.syncs), static_cast<Count>(s.spcm.frames), static_cast<Count>(s.spcm.lost),
-               Percent(s.spcm.lost, s.spcm.frames + s.spcm.lost));
-  std::fprintf(out, "  verdict  %s\n  advice   %s\n", VerdictName(verdict), Advice(verdict, mode).c_str());
+  for (const SignalFormat& format : kSignalFormats) {
+    if (Shown(s, format, mode)) PrintFormatLines(out, s, format);
+  }
+  std::fprintf(out, "  verdict  %s\n  advice   %s\n", VerdictName(verdict), Advice(verdict, s, mode).c_str());
 }
 
 void PrintStatsJson(std::FILE* out, const SignalStats& s, std::int32_t mode) {
   const Verdict verdict = Judge(s, mode);
-  const char* format = FormatName(FormatAccepted(s, mode));
+  const SignalFormat* format = FormatAccepted(s, mode);
   std::fprintf(out, "{\"stats\": {\"samples\": %llu, \"clipped\": %llu, ", static_cast<Count>(s.level.samples),
                static_cast<Count>(s.level.clipped));
   // JSON has no infinity: a silent or empty input has no peak level, and no DC without
@@ -86,16 +181,14 @@ void PrintStatsJson(std::FILE* out, const SignalStats& s, std::int32_t mode) {
   } else {
     std::fprintf(out, "\"dc\": %.1f, ", Dc(s.level));
   }
-  std::fprintf(out,
-               "\"runs\": %llu, \"glitches\": %llu, \"pcm1024\": {\"syncs\": %llu, \"frames\": %llu, "
-               "\"rejected\": %llu}, \"spcm\": {\"syncs\": %llu, \"frames\": %llu, \"lost\": %llu}, ",
-               static_cast<Count>(s.runs.runs), static_cast<Count>(s.runs.glitches),
-               static_cast<Count>(s.pcm1024.Syncs()), static_cast<Count>(s.pcm1024.frames),
-               static_cast<Count>(s.pcm1024.rejected), static_cast<Count>(s.spcm.syncs),
-               static_cast<Count>(s.spcm.frames), static_cast<Count>(s.spcm.lost));
+  std::fprintf(out, "\"runs\": %llu, \"glitches\": %llu, ", static_cast<Count>(s.runs.runs),
+               static_cast<Count>(s.runs.glitches));
+  for (const SignalFormat& shown : kSignalFormats) {
+    if (Shown(s, shown, mode)) PrintFormatJson(out, s, shown);
+  }
   std::fprintf(out, "\"format\": %s, \"verdict\": \"%s\", \"advice\": %s}}\n",
-               format != nullptr ? JsonString(format).c_str() : "null", VerdictName(verdict),
-               JsonString(Advice(verdict, mode)).c_str());
+               format != nullptr ? JsonString(std::string(format->option)).c_str() : "null", VerdictName(verdict),
+               JsonString(Advice(verdict, s, mode)).c_str());
 }
 
 void PrintStatsLine(std::FILE* out, const SignalStats& s, std::int32_t mode) {
@@ -106,10 +199,14 @@ void PrintStatsLine(std::FILE* out, const SignalStats& s, std::int32_t mode) {
   }
   std::fputs("corvane-decode: stats: ", out);
   PrintPeak(out, s.level.peak);
-  std::fprintf(out, ", %.2f %% clipped; pcm1024 %llu frames, %llu rejected; spcm %llu frames, %llu lost; %s\n",
-               Percent(s.level.clipped, s.level.samples), static_cast<Count>(s.pcm1024.frames),
-               static_cast<Count>(s.pcm1024.rejected), static_cast<Count>(s.spcm.frames),
-               static_cast<Count>(s.spcm.lost), VerdictName(Judge(s, mode)));
+  std::fprintf(out, ", %.2f %% clipped", Percent(s.level.clipped, s.level.samples));
+  for (const SignalFormat& format : kSignalFormats) {
+    if (!Shown(s, format, mode)) continue;
+    const FormatOutcome outcome = OutcomeOf(s, format.mode);
+    std::fprintf(out, "; %s %llu frames, %llu %s", format.option.data(), static_cast<Count>(outcome.frames),
+                 static_cast<Count>(outcome.failed), format.mode == kModeSpcm ? "lost" : "rejected");
+  }
+  std::fprintf(out, "; %s\n", VerdictName(Judge(s, mode)));
   std::fflush(out);
 }
 

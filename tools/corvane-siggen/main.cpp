@@ -1,4 +1,4 @@
-// corvane-siggen: writes a PCM1024 or SPCM test signal, with impairments, as a 16-bit
+// corvane-siggen: writes a test signal of any format, with impairments, as a 16-bit
 // mono 48000 Hz WAV file or as raw s16le.
 #include <cerrno>
 #include <cmath>
@@ -12,6 +12,20 @@
 #include "wav/binary_stream.h"
 #include "version/version_option.h"
 #include "wav/wav_writer.h"
+
+namespace {
+
+// The generator of the format chosen.
+corvane::siggen::SignalGenerator MakeGenerator(const corvane::tool::SiggenOptions& options) {
+  using corvane::siggen::SignalGenerator;
+  switch (options.mode) {
+    case corvane::kModeSpcm: return SignalGenerator(options.spcmSettings, options.impairments);
+    case corvane::kModePpm: return SignalGenerator(options.ppm, options.impairments);
+    default: return SignalGenerator(options.pcm1024, options.impairments);
+  }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace corvane;
@@ -43,9 +57,7 @@ int main(int argc, char** argv) {
     const auto header = wav::WavHeader(static_cast<std::uint32_t>(samples * 2));
     std::fwrite(header.data(), 1, header.size(), out);
   }
-  siggen::SignalGenerator generator = options.spcm
-                                          ? siggen::SignalGenerator(options.spcmSettings, options.impairments)
-                                          : siggen::SignalGenerator(options.pcm1024, options.impairments);
+  siggen::SignalGenerator generator = MakeGenerator(options);
   std::int16_t block[4800];
   std::uint8_t bytes[2 * 4800];
   for (std::uint64_t done = 0; done < samples;) {

@@ -70,14 +70,15 @@ bool ParseSiggenOptions(int argc, const char* const* argv, SiggenOptions& o, std
       if (!value()) return false;
       const SignalFormat* format = FindSignalFormat(v);
       if (format == nullptr) return bad(SignalFormatChoices().c_str());
-      o.spcm = format->mode == kModeSpcm;
+      o.mode = format->mode;
     } else if (arg == "--positions") {
       if (!value()) return false;
       if (!ParseList(v, 8, 0, 1023, list)) return bad("eight numbers 0-1023 separated by commas");
       CopyList(list, o.pcm1024.positions);
       CopyList(list, o.spcmSettings.positions);
+      CopyList(list, o.ppm.positions);
     } else if (arg == "--sweep") {
-      o.pcm1024.sweep = o.spcmSettings.sweep = true;
+      o.pcm1024.sweep = o.spcmSettings.sweep = o.ppm.sweep = true;
     } else if (arg == "--duration") {
       if (!value()) return false;
       if (!ParseNumber(v, number) || number < 0 || number > 43200) return bad("a number of seconds 0-43200");
@@ -115,6 +116,18 @@ bool ParseSiggenOptions(int argc, const char* const* argv, SiggenOptions& o, std
       if (!value()) return false;
       if (!ParseInt(v, 22, 48000000, integer)) return bad("a number of samples 22-48000000");
       o.spcmSettings.pauseSamples = static_cast<std::int32_t>(integer);
+    } else if (arg == "--channels") {
+      if (!value()) return false;
+      if (!ParseInt(v, 4, 16, integer)) return bad("a number of channels 4-16");
+      o.ppm.channels = static_cast<int>(integer);
+    } else if (arg == "--period") {
+      if (!value()) return false;
+      if (!ParseNumber(v, number) || number < 10000 || number > 100000) return bad("microseconds 10000-100000");
+      o.ppm.framePeriodUs = number;
+    } else if (arg == "--separator") {
+      if (!value()) return false;
+      if (!ParseNumber(v, number) || number < 100 || number > 600) return bad("microseconds 100-600");
+      o.ppm.separatorUs = number;
     } else if (arg == "--amplitude") {
       if (!value()) return false;
       if (!ParseNumber(v, number) || number < 0 || number > 32767) return bad("a level 0-32767");

@@ -81,7 +81,7 @@ void TFormWindow::BuildControls() {
   TabSheetTX = AddPage(PageControl, "TabSheetTX", "TX");
   PlaceLabel(TabSheetTX, QStringLiteral("LabelT1"), QStringLiteral("TX Type"), 32, 43);
   ComboBoxMode = Place<QComboBox>(TabSheetTX, "ComboBoxMode", 88, 40, 209, 20);
-  for (const SignalFormat& format : kSignalFormats) {
+  for (const SignalFormat& format : TrayFormats()) {
     ComboBoxMode->addItem(QString::fromLatin1(format.caption.data(), static_cast<qsizetype>(format.caption.size())));
   }
   ComboBoxMode->setCurrentIndex(0);

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "app/win32/control_ids.h"
+#include "app/win32/wide_text.h"
 #include "app/win32/window_class.h"
+#include "decode/signal_formats.h"
 
 namespace corvane {
 
@@ -156,8 +158,9 @@ void TFormWindow::BuildControls() {
   make.Label(tx, L"TX Type", 32, 43);
   HWND mode = controlAt(FormControl::ComboBoxMode) =
       make.DropDownList(tx, FormControl::ComboBoxMode, 88, 40, 209, 20);
-  SendMessageW(mode, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"PCM1024 (Futaba)"));
-  SendMessageW(mode, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"SPCM (JR)"));
+  for (const SignalFormat& format : TrayFormats()) {
+    SendMessageW(mode, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(format.caption).c_str()));
+  }
   SendMessageW(mode, CB_SETCURSEL, 0, 0);
   for (int i = 0; i < 8; ++i) {
     make.Label(tx, Numbered(L"Ch.", i + 1), 32, 115 + 24 * i);
