@@ -1,0 +1,81 @@
+#!/bin/sh
+# Inside the VM (server_mixer_test.sh starts it): a sound server manages QEMU's AC'97 card,
+# and corvane-decode chooses the "Line In" port at a level through the server's mixer.
+# While it runs, the recording stays switched on and the server's source shows the port and
+# the level; after it ends, the source and the card's controls are as before.
+# Usage: server_mixer_vm.sh pulseaudio|pipewire CORVANE-DECODE
+set -u
+server=$1
+decode=$2
+export HOME=/root/home XDG_RUNTIME_DIR=/root/run
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+poll() {  # COMMAND...: every 0.1 s, for at most 30 s
+  tries=0
+  until "$@" >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    [ $tries -ge 300 ] && return 1
+    sleep 0.1
+  done
+}
+
+case $server in
+  pulseaudio)
+    cat >/root/server.pa <<CONFIG
+load-module module-device-restore
+load-module module-card-restore
+load-module module-alsa-card device_id=0
+load-module module-native-protocol-unix auth-anonymous=1
+CONFIG
+    pulseaudio -n -F /root/server.pa --daemonize=no --exit-idle-time=-1 --disable-shm \
+      --log-target=stderr >/root/server.log 2>&1 &
+    ;;
+  *) echo "unknown server $server"; exit 2 ;;
+esac
+has_source() { pactl list short sources | grep -v '\.monitor' | grep -q alsa_input; }
+poll has_source || { echo "the server offers no source of the card"; cat /root/server.log; exit 1; }
+source=$(pactl list short sources | grep -v '\.monitor' | grep alsa_input | cut -f2 | head -n 1)
+echo "source: $source"
+
+source_state() {
+  pactl list sources | sed -n "/Name: $source\$/,/Formats:/p" | grep -E 'Active Port|Mute:|^[[:space:]]*Volume:'
+}
+active_port() { source_state | grep -q "Active Port: $1"; }
+
+# A start that every restore must give back: another port, unequal channels, muted.
+pactl set-source-port "$source" analog-input-mic
+pactl set-source-volume "$source" 19661 45875
+pactl set-source-mute "$source" 1
+sleep 1
+source_state >/root/before.source
+amixer -c 0 contents >/root/before.card
+cat /root/before.source
+
+"$decode" --list-ports | tee /root/ports.txt
+grep -q "^mixer: the sound server's" /root/ports.txt || fail "--list-ports does not name the server's mixer"
+grep -q '^  port [0-9]*: Line In$' /root/ports.txt || fail "no \"Line In\" port listed"
+
+"$decode" --capture --device 0 --port "Line In" --volume 40000 --seconds 120 >/dev/null \
+  2>/root/decode.err &
+decode_pid=$!
+poll active_port analog-input-linein || fail "the source's port did not become \"Line In\""
+sleep 2  # time for a server to fight the choice
+source_state | tee /root/during.source
+grep -q 'Mute: no' /root/during.source || fail "the source is muted while Corvane records"
+grep -E '^[[:space:]]*Volume:' /root/during.source | grep -q 'front-left: 40001 .*front-right: 40001 ' ||
+  fail "the source's volume is not 40001 (level 40000) on every channel"
+amixer -c 0 sget Capture | tee /root/during.capture | grep -q '\[on\]' || fail "the card's capture switch is off"
+amixer -c 0 cget name='Capture Source' | grep -q ': values=4,4$' || fail "the card does not record Line"
+kill -TERM $decode_pid
+wait $decode_pid || fail "corvane-decode: exit status $?"
+cat /root/decode.err
+sleep 1
+source_state >/root/after.source
+amixer -c 0 contents >/root/after.card
+diff /root/before.source /root/after.source || fail "the server's source is not as before"
+diff /root/before.card /root/after.card || fail "the card's controls are not as before"
+
+[ $failures -eq 0 ] || { echo "--- server log"; tail -n 30 /root/server.log; echo "$failures check(s) failed"; exit 1; }
+echo "all checks passed"
