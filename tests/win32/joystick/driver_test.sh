@@ -11,6 +11,11 @@
 #       pace, while corvane_joystick_check reads the joystick through HID, winmm and
 #       DirectInput at once: each must first see the new joystick at rest, then only the
 #       reports corvane-decode printed, in order; at the end the joystick is gone
+#   driver_test.sh tray PACKAGE_DIR CHECK.exe CORVANE.exe PROBE.exe SIGGEN.exe DECODE.exe WORK_DIR
+#       corvane.exe, started with "InputAutoStart" stored, records a PCM1024 signal from a
+#       PulseAudio null sink, in a virtual X server: a joystick appears and shows the
+#       positions played; "Exit" takes it away; started again and killed, the program
+#       leaves no joystick either
 #   driver_test.sh remove PACKAGE_DIR
 #       corvane-driver remove: no device, no staged INF file, no service, no driver image
 #       is left, and `status` says the bus does not run; a driver left by an earlier run
@@ -121,12 +126,85 @@ decode() {
   echo "PASS"
 }
 
+tray() {
+  local check=$1 program=$2 probe=$3 siggen=$4 decoder=$5 work=$6
+  source "$(dirname "$0")/../../support/shell_helpers.sh"
+  require Xvfb pulseaudio pactl paplay
+  rm -rf "$work"
+  mkdir -p "$work"
+  sound_dir=$work/sound
+  xvfb="" player="" pid=""  # for the cleanup, which runs after this function
+  key='HKLM\SYSTEM\CurrentControlSet\Control\MediaProperties\PrivateProperties\Joystick\OEM\Corvane'
+  cleanup() {
+    [ -n "$player" ] && kill "$player" 2>/dev/null
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    wine reg delete "$key" /f >/dev/null 2>&1 </dev/null
+    stop_sound_server
+    # The persistent server the other tests run in, without a display.
+    wineserver -k >>"$WINEPREFIX.log" 2>&1 </dev/null
+    wineserver -w >>"$WINEPREFIX.log" 2>&1 </dev/null
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    (unset DISPLAY; wineserver -p >>"$WINEPREFIX.log" 2>&1 </dev/null)
+  }
+  trap cleanup EXIT
+
+  # Wine's desktop belongs to the display its server was started with.
+  Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" >"$work/xvfb.log" 2>&1 </dev/null &
+  xvfb=$!
+  poll 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  export DISPLAY=":$(cat "$work/display")"
+  restart_prefix
+  start_sound_server || fail "the sound server did not start"
+  use_sound_server
+
+  # Every frame carries the same positions. The first reports still hold channels of
+  # frames not yet decoded; from the fourth frame on, each is corvane-decode's last one.
+  wine "$siggen" --raw --format pcm1024 --positions 100,200,300,400,600,700,800,900 --duration 60 \
+    "$work/signal.raw" >"$work/siggen.log" 2>&1 </dev/null || fail "corvane-siggen failed"
+  wine "$decoder" --raw --json "$work/signal.raw" >"$work/expected.json" 2>&1 </dev/null || fail "corvane-decode failed"
+  local report
+  report=$(tail -n 1 "$work/expected.json" | grep -o '"report": "[0-9a-f]*"' | cut -d'"' -f4)
+  "${sink_player[@]}" "$work/signal.raw" >"$work/player.log" 2>&1 </dev/null &
+  player=$!
+  wine reg add "$key" /v InputAutoStart /t REG_DWORD /d 1 /f >/dev/null 2>&1 </dev/null || fail "could not store InputAutoStart"
+
+  local begin=$SECONDS
+  wine "$program" >"$work/corvane.log" 2>&1 </dev/null &
+  pid=$!
+  wine "$check" read --via hid --states 20 --timeout 40 >"$work/hid.json" 2>"$work/hid.log" </dev/null ||
+    fail "no joystick through HID: $(cat "$work/hid.log")"
+  # It ends showing the positions played, for the last ten states at least.
+  local steady
+  steady=$(grep -o '"report": "[0-9a-f?]*"' "$work/hid.json" | cut -d'"' -f4 | tail -n 10 | sort -u)
+  [ "$steady" = "$report" ] ||
+    fail "the joystick's last states are $(tr '\n' ' ' <<<"$steady"), not $report (states: $work/hid.json)"
+  echo "the joystick followed the signal: $(grep -c '' "$work/hid.json") states read through HID"
+
+  wine "$probe" menu 2002 >/dev/null 2>>"$work/probe.err" </dev/null || fail "the probe found no window for \"Exit\""
+  poll 10 bash -c "! kill -0 $pid 2>/dev/null" || fail "\"Exit\" did not end the program"
+  pid=""
+  wine "$check" gone --timeout 10 >/dev/null 2>"$work/gone.log" </dev/null || fail "after \"Exit\": $(cat "$work/gone.log")"
+  echo "\"Exit\" took the joystick away"
+
+  wine "$program" >>"$work/corvane.log" 2>&1 </dev/null &
+  pid=$!
+  wine "$check" read --via hid --states 1 --timeout 40 >/dev/null 2>"$work/hid2.log" </dev/null ||
+    fail "no joystick after the second start: $(cat "$work/hid2.log")"
+  kill -KILL "$pid"
+  wait "$pid" 2>/dev/null
+  pid=""
+  wine "$check" gone --timeout 10 >/dev/null 2>"$work/gone.log" </dev/null || fail "after a kill: $(cat "$work/gone.log")"
+  echo "killing the program took the joystick away; all in $((SECONDS - begin)) s"
+  echo "PASS"
+}
+
 command=${1:-}
 package=${2:-}
-[ -n "$package" ] || { echo "usage: $0 install|remove|decode PACKAGE_DIR ..." >&2; exit 2; }
+[ -n "$package" ] || { echo "usage: $0 install|remove|decode|tray PACKAGE_DIR ..." >&2; exit 2; }
 case "$command" in
   install) install ;;
   remove) remove ;;
   decode) shift 2; decode "$@" ;;
-  *) echo "usage: $0 install|remove|decode PACKAGE_DIR ..." >&2; exit 2 ;;
+  tray) shift 2; tray "$@" ;;
+  *) echo "usage: $0 install|remove|decode|tray PACKAGE_DIR ..." >&2; exit 2 ;;
 esac
