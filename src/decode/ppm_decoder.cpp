@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace corvane {
 
@@ -97,24 +98,39 @@ PpmDecoder::TimedEdge PpmDecoder::TimeEdge() const {
   for (std::int64_t k = edgePeakAt - kEdgeSpan; k < edgePeakAt; ++k) {
     if (sign * (At(k + 1) - At(k)) > sign * (At(j + 1) - At(j))) j = k;
   }
-  // Half way between the levels before and after the edge, each read from two samples.
-  // On an AC-coupled signal both levels droop; reading them close to the edge follows.
+  // The levels before and after the edge, each the mean of two samples. On an
+  // AC-coupled signal both droop; reading them close to the edge follows.
   const double before = 0.5 * (At(j - kLevelDistance + 1) + At(j - kLevelDistance));
   const double after = 0.5 * (At(j + kLevelDistance) + At(j + kLevelDistance + 1));
-  const double middle = 0.5 * (before + after);
-  const double step = std::abs(after - before);
-  // The crossing of the middle nearest to the steepest step, between two samples i and
-  // i + 1, refined on the rebuilt signal (regula falsi, Illinois variant): a straight
-  // line between the samples misses it by up to a twentieth of a sample.
+  // The edge's time is the mean of the times it crosses three levels between them: the
+  // noise of three crossings in part averages out, and every edge of one direction has
+  // the same shape, so the choice of levels only shifts them all alike.
+  double sum = 0.0;
+  int crossings = 0;
+  for (const double fraction : {0.3, 0.5, 0.7}) {
+    const double time = Crossing(j, before + fraction * (after - before));
+    if (std::isnan(time)) continue;
+    sum += time;
+    ++crossings;
+  }
+  const double time = crossings > 0 ? sum / crossings : static_cast<double>(j) + 0.5;
+  return {time, std::abs(after - before)};
+}
+
+double PpmDecoder::Crossing(std::int64_t j, double level) const {
+  const double sign = edgeRising ? 1.0 : -1.0;
+  // The crossing nearest to the steepest step, between two samples i and i + 1, refined
+  // on the rebuilt signal (regula falsi, Illinois variant): a straight line between the
+  // samples misses it by up to a twentieth of a sample.
   const auto at = [this](std::int64_t index) { return static_cast<double>(At(index)); };
   for (const std::int64_t offset : {0, -1, 1, -2, 2}) {
     const std::int64_t i = j + offset;
     double lowT = 0.0, highT = 1.0;
-    double low = sign * (at(i) - middle), high = sign * (at(i + 1) - middle);
+    double low = sign * (at(i) - level), high = sign * (at(i + 1) - level);
     if (!(low < 0.0 && high >= 0.0)) continue;
     double t = low / (low - high);
     for (int r = 0; r < kRefinements; ++r) {
-      const double value = sign * (Between(at, i, t) - middle);
+      const double value = sign * (Between(at, i, t) - level);
       if (value < 0.0) {
         lowT = t, low = value;
         high *= 0.5;
@@ -125,9 +141,9 @@ PpmDecoder::TimedEdge PpmDecoder::TimeEdge() const {
       if (high == low) break;
       t = lowT + (highT - lowT) * low / (low - high);
     }
-    return {static_cast<double>(i) + t, step};
+    return static_cast<double>(i) + t;
   }
-  return {static_cast<double>(j) + 0.5, step};
+  return std::numeric_limits<double>::quiet_NaN();
 }
 
 }  // namespace corvane

@@ -48,6 +48,8 @@ class PpmDecoder {
   // Returns true when the sample ended a frame (then `result` tells how).
   bool Step(TInputControl& receiver, std::int32_t x, PpmFrameResult& result);
   TimedEdge TimeEdge() const;
+  // When the edge around step j to j + 1 crosses `level`, in samples; NaN if it does not.
+  double Crossing(std::int64_t j, double level) const;
   std::int32_t At(std::int64_t index) const { return history[index & (kHistory - 1)]; }
 };
 

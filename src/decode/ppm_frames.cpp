@@ -10,6 +10,9 @@ namespace {
 // A channel's interval outside these is impossible: its frame is dropped.
 constexpr double kShortestChannelSamples = 700.0 * PpmFrames::kSamplesPerMicrosecond;
 constexpr double kLongestChannelSamples = 2300.0 * PpmFrames::kSamplesPerMicrosecond;
+// Leading and trailing edges further apart than this in a channel's two intervals mean
+// separators of different widths: the leading edges alone then give the channel.
+constexpr double kSameWidthSamples = 20.0 * PpmFrames::kSamplesPerMicrosecond;
 
 }  // namespace
 
@@ -42,7 +45,7 @@ void PpmFrames::TakeEdge(double time, bool rising) {
       broken = true;
       return;
     }
-    ++trailEdges;
+    trailTimes[trailEdges++] = time;
   }
 }
 
@@ -59,9 +62,11 @@ PpmFrameResult PpmFrames::Finish(TInputControl& receiver) {
   channels = leadEdges > 0 ? leadEdges - 1 : 0;
   start = leadTimes[0];
   bool whole = !broken && trailEdges == leadEdges && channels >= kMinChannels;
-  for (int i = 0; i < channels; ++i) {
-    const double interval = leadTimes[i + 1] - leadTimes[i];
-    whole = whole && interval >= kShortestChannelSamples && interval <= kLongestChannelSamples;
+  for (int i = 0; i < channels && whole; ++i) {
+    const double lead = leadTimes[i + 1] - leadTimes[i];
+    const double trail = trailTimes[i + 1] - trailTimes[i];
+    const double interval = std::abs(lead - trail) <= kSameWidthSamples ? 0.5 * (lead + trail) : lead;
+    whole = interval >= kShortestChannelSamples && interval <= kLongestChannelSamples;
     intervals[i] = interval / kSamplesPerMicrosecond;
   }
   if (!whole) return PpmFrameResult::kRejected;

@@ -1,7 +1,9 @@
 #pragma once
 // PPM frames from timed edges: a gap longer than any channel ends a frame; the edge
 // after it leads into the first separator and sets the direction of the leading edges;
-// each channel is the time between the leading edges of two separators. Frames with a
+// each channel is the time between the leading edges of two separators. Separators of
+// one width give the same time between their trailing edges: the mean of the two halves
+// the noise of either. Frames with a
 // channel missing or impossible are dropped whole, and the channel count must hold for
 // a few frames before frames are accepted.
 
@@ -57,6 +59,7 @@ class PpmFrames {
   int leadEdges = 0;
   int trailEdges = 0;
   double leadTimes[kMaxChannels + 1] = {};
+  double trailTimes[kMaxChannels + 1] = {};
   // The channel count of the latest whole frames, and how many in a row had it.
   int learnedChannels = 0;
   int framesWithLearned = 0;
