@@ -22,7 +22,8 @@ if known; then
   echo "so remove it first (apt-get purge corvane), or leave the test out with CORVANE_PACKAGE_TEST=0."
   exit 1
 fi
-trap 'if known; then $sudo dpkg --purge corvane >/dev/null; fi' EXIT
+work=$(mktemp -d)
+trap 'rm -rf "$work"; if known; then $sudo dpkg --purge corvane >/dev/null; fi' EXIT
 
 version=$(dpkg-deb -f "$deb" Version)
 echo "== $(basename "$deb"): version $version"
@@ -49,6 +50,18 @@ for program in corvane corvane-decode corvane-siggen; do
   out=$(/usr/bin/$program --version) || fail "installed $program --version: exit status"
   [ "$out" = "$program $version" ] || fail "installed $program --version printed '$out', not '$program $version'"
 done
+# The headless service: its command line is the installed tool with options it takes.
+unit=/usr/lib/systemd/user/corvane-decode@.service
+exec_start=$(sed -n 's/^ExecStart=//p' "$unit" 2>/dev/null) || true
+[[ $exec_start == "/usr/bin/corvane-decode --capture --wait --joystick --mode %i "* ]] ||
+  fail "$unit: ExecStart is '$exec_start'"
+if command -v systemd-analyze >/dev/null; then
+  # The instance ppm; verify needs the unit under an instance's name. It reads the unit
+  # as the system manager would: the user manager needs a session this test may lack.
+  cp "$unit" "$work/corvane-decode@ppm.service"
+  out=$(systemd-analyze verify "$work/corvane-decode@ppm.service" 2>&1) ||
+    fail "systemd-analyze verify corvane-decode@ppm.service: $out"
+fi
 page=$(man -w corvane-decode) || fail "man -w corvane-decode finds no page"
 [ "$page" = /usr/share/man/man1/corvane-decode.1.gz ] || fail "man -w corvane-decode: $page"
 
