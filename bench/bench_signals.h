@@ -1,10 +1,13 @@
 #pragma once
 // The recorded-like signals the benchmarks decode.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
 
+#include "decode/input_control.h"
+#include "decode/signal_path.h"
 #include "siggen/signal_generator.h"
 #include "siggen/spcm_recording.h"
 
@@ -43,6 +46,31 @@ inline std::vector<std::int16_t> SpcmSignal() {
   auto wave = siggen::SpcmRecording(frames, 40 * siggen::kSpcmCellSamples, noise);
   wave.resize(wave.size() / 1000 * 1000);
   return wave;
+}
+
+// One second of 8-channel PPM sweeping, AC-coupled, low-passed, at 30 dB SNR.
+inline std::vector<std::int16_t> PpmSignal() {
+  siggen::PpmSettings settings;
+  settings.sweep = true;
+  siggen::Impairments impairments;
+  impairments.snrDb = 30;
+  impairments.highPassHz = 60;
+  impairments.lowPassHz = 10000;
+  siggen::SignalGenerator generator(settings, impairments);
+  return generator.Generate(48000);
+}
+
+// Decodes `wave` through `path` in buffers of 1000 samples, as captured (a last partial
+// buffer is left out); returns how many buffers completed a frame.
+inline long DecodeInBuffers(const std::vector<std::int16_t>& wave, TInputControl& rx, SignalPath& path) {
+  long buffersWithFrame = 0;
+  for (std::size_t pos = 0; pos + 1000 <= wave.size(); pos += 1000) {
+    std::copy_n(wave.begin() + static_cast<long>(pos), 1000, rx.Samples);
+    rx.FrameDecoded = false;
+    path.Slice(rx, 1000);
+    buffersWithFrame += rx.FrameDecoded ? 1 : 0;
+  }
+  return buffersWithFrame;
 }
 
 }  // namespace corvane::bench_signals

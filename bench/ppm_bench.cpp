@@ -3,42 +3,24 @@
 // 48 000 samples per second of a live capture that is.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <vector>
 
+#include "bench/bench_signals.h"
 #include "decode/input_control.h"
 #include "decode/signal_formats.h"
 #include "decode/signal_path.h"
-#include "siggen/signal_generator.h"
 
 namespace corvane {
 namespace {
 
-// One second of 8-channel PPM sweeping, AC-coupled, low-passed, at 30 dB SNR.
-std::vector<std::int16_t> PpmSignal() {
-  siggen::PpmSettings settings;
-  settings.sweep = true;
-  siggen::Impairments impairments;
-  impairments.snrDb = 30;
-  impairments.highPassHz = 60;
-  impairments.lowPassHz = 10000;
-  siggen::SignalGenerator generator(settings, impairments);
-  return generator.Generate(48000);
-}
-
 void BM_SliceAndDecodePpmSignal(benchmark::State& state) {
-  const auto wave = PpmSignal();
+  const auto wave = bench_signals::PpmSignal();
   auto rx = CreateInputControl();
   rx->Mode = kModePpm;
   SignalPath path;
   long buffersWithFrame = 0;
   for (auto _ : state) {
-    for (std::size_t pos = 0; pos < wave.size(); pos += 1000) {
-      std::copy_n(wave.begin() + static_cast<long>(pos), 1000, rx->Samples);
-      rx->FrameDecoded = false;
-      path.Slice(*rx, 1000);
-      buffersWithFrame += rx->FrameDecoded ? 1 : 0;
-    }
+    buffersWithFrame += bench_signals::DecodeInBuffers(wave, *rx, path);
     benchmark::DoNotOptimize(rx->Channels);
   }
   const double samples = static_cast<double>(state.iterations()) * static_cast<double>(wave.size());
