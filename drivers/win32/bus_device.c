@@ -20,16 +20,24 @@ static ChildExtension* ChildAt(BusExtension* bus, ULONG slot) {
   return device != NULL && device != BUS_SLOT_RESERVED ? device->DeviceExtension : NULL;
 }
 
-/* Takes every joystick of the client off the bus, under the bus's lock; true if any. */
-static BOOLEAN UnplugClient(BusExtension* bus, FILE_OBJECT* client, ULONG onlyHandle, LIST_ENTRY* reads) {
+/* Takes the client's joysticks (all of them, or the one of `onlyHandle`) off the bus and
+ * tells Plug and Play; true if there was one. */
+static BOOLEAN UnplugClient(BusExtension* bus, FILE_OBJECT* client, ULONG onlyHandle) {
   BOOLEAN any = FALSE;
+  LIST_ENTRY reads;
+  InitializeListHead(&reads);
+  KIRQL irql;
+  KeAcquireSpinLock(&bus->lock, &irql);
   for (ULONG slot = 0; slot < BUS_MAX_CHILDREN; ++slot) {
     ChildExtension* child = ChildAt(bus, slot);
     if (child == NULL || !child->present || child->owner != client) continue;
     if (onlyHandle != 0 && onlyHandle != slot + 1) continue;
-    ChildUnplug(child, reads);
+    ChildUnplug(child, &reads);
     any = TRUE;
   }
+  KeReleaseSpinLock(&bus->lock, irql);
+  ChildCompleteReads(&reads, NULL);
+  if (any) IoInvalidateDeviceRelations(bus->physical, BusRelations);
   return any;
 }
 
@@ -96,16 +104,7 @@ static NTSTATUS Expose(BusExtension* bus, FILE_OBJECT* client, UCHAR* record) {
 static NTSTATUS Remove(BusExtension* bus, FILE_OBJECT* client, const UCHAR* record) {
   const ULONG handle = GetU32(record + 4);
   if (GetU32(record) != BUS_REMOVE_SIZE || handle == 0) return STATUS_INVALID_PARAMETER;
-  LIST_ENTRY reads;
-  InitializeListHead(&reads);
-  KIRQL irql;
-  KeAcquireSpinLock(&bus->lock, &irql);
-  const BOOLEAN removed = UnplugClient(bus, client, handle, &reads);
-  KeReleaseSpinLock(&bus->lock, irql);
-  ChildCompleteReads(&reads, NULL);
-  if (!removed) return STATUS_INVALID_PARAMETER;
-  IoInvalidateDeviceRelations(bus->physical, BusRelations);
-  return STATUS_SUCCESS;
+  return UnplugClient(bus, client, handle) ? STATUS_SUCCESS : STATUS_INVALID_PARAMETER;
 }
 
 /* The state goes to every joystick of the client; with none, as for the probe that the
@@ -154,16 +153,7 @@ NTSTATUS BusControl(BusExtension* bus, IRP* irp) {
   return BusComplete(irp, status, NT_SUCCESS(status) ? size : 0);
 }
 
-void BusCloseClient(BusExtension* bus, FILE_OBJECT* client) {
-  LIST_ENTRY reads;
-  InitializeListHead(&reads);
-  KIRQL irql;
-  KeAcquireSpinLock(&bus->lock, &irql);
-  const BOOLEAN unplugged = UnplugClient(bus, client, 0, &reads);
-  KeReleaseSpinLock(&bus->lock, irql);
-  ChildCompleteReads(&reads, NULL);
-  if (unplugged) IoInvalidateDeviceRelations(bus->physical, BusRelations);
-}
+void BusCloseClient(BusExtension* bus, FILE_OBJECT* client) { UnplugClient(bus, client, 0); }
 
 /* The joysticks on the bus, added to what the devices above may have listed. */
 static NTSTATUS BusRelationsOf(BusExtension* bus, IRP* irp) {

@@ -182,9 +182,23 @@ class HidInterface : public GameInterface {
   bool pending_ = false;
 };
 
+// The two interfaces that show an axis in Wine's 0 … 65535 (ToWordRange).
+class WordRangeInterface : public GameInterface {
+ public:
+  InterfaceState ToInterface(const SentState& sent) const override {
+    InterfaceState shown{{}, sent.buttons};
+    for (int axis = 0; axis < kAxes; ++axis) shown.axes[axis] = ToWordRange(sent.axes[axis]);
+    return shown;
+  }
+
+  bool AtRest(const InterfaceState& state) const override {
+    return GameInterface::AtRest(state) || AtWordRangeCentre(state);
+  }
+};
+
 // ---- winmm ----
 
-class WinmmInterface : public GameInterface {
+class WinmmInterface : public WordRangeInterface {
  public:
   bool Find() override {
     const UINT count = joyGetNumDevs();
@@ -214,16 +228,6 @@ class WinmmInterface : public GameInterface {
 
   bool Present() override { return Find(); }
 
-  InterfaceState ToInterface(const SentState& sent) const override {
-    InterfaceState shown{{}, sent.buttons};
-    for (int axis = 0; axis < kAxes; ++axis) shown.axes[axis] = ToWordRange(sent.axes[axis]);
-    return shown;
-  }
-
-  bool AtRest(const InterfaceState& state) const override {
-    return GameInterface::AtRest(state) || AtWordRangeCentre(state);
-  }
-
   std::string Describe() const override {
     return "JOYINFOEX: dwXpos dwYpos dwZpos dwVpos dwRpos dwUpos (0 ... 65535 about 511 -> 32767), dwButtons bits 0 ... 9";
   }
@@ -234,7 +238,7 @@ class WinmmInterface : public GameInterface {
 
 // ---- DirectInput ----
 
-class DirectInputInterface : public GameInterface {
+class DirectInputInterface : public WordRangeInterface {
  public:
   ~DirectInputInterface() override {
     if (device_ != nullptr) {
@@ -276,16 +280,6 @@ class DirectInputInterface : public GameInterface {
     }
     GUID instance;
     return FindInstance(instance);
-  }
-
-  InterfaceState ToInterface(const SentState& sent) const override {
-    InterfaceState shown{{}, sent.buttons};
-    for (int axis = 0; axis < kAxes; ++axis) shown.axes[axis] = ToWordRange(sent.axes[axis]);
-    return shown;
-  }
-
-  bool AtRest(const InterfaceState& state) const override {
-    return GameInterface::AtRest(state) || AtWordRangeCentre(state);
   }
 
   std::string Describe() const override {
