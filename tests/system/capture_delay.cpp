@@ -1,12 +1,17 @@
 // Measures how long after its last sample was recorded each capture buffer is announced,
-// from ALSA's status timestamps, while the program's capture path records the default
-// device. A measurement to run by hand in the VM on a card that records in real time:
+// from ALSA's status (a card's timestamps, a sound server's delay estimate), and how often
+// the capture wakes and how much of a core its thread takes, while the program's capture
+// path records the default device. On a card that records in real time, in the VM:
 //   tests/system/run-in-vm -q -audiodev -q none,id=snd0 -q -device -q AC97,audiodev=snd0
 //     -m snd-intel8x0 -- build/tests/system/corvane_capture_delay [SECONDS [PERIOD_FRAMES]]
+// or through a sound server of tests/support/sound_servers.sh.
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -33,6 +38,13 @@ struct DelayRecorder : WaveInListener {
   }
 };
 
+double CpuSeconds(int who) {
+  rusage usage{};
+  getrusage(who, &usage);
+  const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 double Percentile(const std::vector<double>& sorted, double p) {
   const auto index = static_cast<std::size_t>(p * static_cast<double>(sorted.size() - 1) + 0.5);
   return sorted[index];
@@ -57,8 +69,15 @@ int main(int argc, char** argv) {
   }
   unsigned long grantedPeriod = 0, grantedBuffer = 0;
   device.Granted(grantedPeriod, grantedBuffer);
+  const double threadCpuBefore = CpuSeconds(RUSAGE_THREAD);
+  const double processCpuBefore = CpuSeconds(RUSAGE_SELF);
+  const auto started = std::chrono::steady_clock::now();
   QTimer::singleShot(seconds * 1000, &app, [&] { app.quit(); });
   app.exec();
+  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  const double threadCpu = CpuSeconds(RUSAGE_THREAD) - threadCpuBefore;
+  const double processCpu = CpuSeconds(RUSAGE_SELF) - processCpuBefore;
+  const AlsaAudioDevice::Wakeups wakeups = device.CountedWakeups();
   StopInput(*receiver, device);
   ReleasePendingBuffers(*receiver);
 
@@ -72,5 +91,10 @@ int main(int argc, char** argv) {
               "p95 %.2f ms, max %.2f ms\n",
               grantedPeriod, grantedBuffer, period, delays.size(), seconds, Percentile(delays, 0.5),
               Percentile(delays, 0.95), delays.back());
+  std::printf(
+      "wakeups %.1f/s (period rate %.1f/s), %lu of %lu empty; capture thread %.2f %% of a core, "
+      "process %.2f %%\n",
+      static_cast<double>(wakeups.all) / elapsed, 48000.0 / static_cast<double>(grantedPeriod), wakeups.empty,
+      wakeups.all, 100 * threadCpu / elapsed, 100 * processCpu / elapsed);
   return 0;
 }

@@ -86,8 +86,11 @@ struct AlsaAudioDevice::Session {
   snd_pcm_uframes_t periodFrames = AlsaAudioDevice::kPeriodFrames;
   snd_pcm_status_t* status = nullptr;  // set while delays are measured
   std::chrono::microseconds lastDelay{-1};
+  AlsaAudioDevice::Wakeups wakeups;
   QObject context;  // owns the notifiers, the timer and the posted announcements
   QTimer reopenTimer{&context};
+  QTimer restTimer{&context};  // brings the watch back after a wake-up that found nothing
+  bool resting = false;
 
   WaveInHandle handle = kInvalidWaveIn;
   WaveInHandle nextHandle = 1;
@@ -99,7 +102,9 @@ struct AlsaAudioDevice::Session {
 
   snd_pcm_t* pcm = nullptr;
   std::vector<pollfd> pollFds;
+  std::vector<pollfd> rearmedFds;  // the descriptors asked for again before each wait
   std::vector<QSocketNotifier*> notifiers;
+  unsigned long framesRead = 0;
   std::string lastError;
 
   bool IsOpen(WaveInHandle h) const { return h != kInvalidWaveIn && h == handle; }
@@ -127,7 +132,14 @@ struct AlsaAudioDevice::Session {
       return false;
     }
     pollFds.resize(static_cast<std::size_t>(count));
+    rearmedFds.resize(pollFds.size());
     snd_pcm_poll_descriptors(pcm, pollFds.data(), static_cast<unsigned>(count));
+    WatchDescriptors();
+    lastError.clear();
+    return true;
+  }
+
+  void WatchDescriptors() {
     for (const pollfd& fd : pollFds) {
       const auto type = (fd.events & POLLOUT) ? QSocketNotifier::Write : QSocketNotifier::Read;
       auto* notifier = new QSocketNotifier(fd.fd, type, &context);
@@ -135,18 +147,39 @@ struct AlsaAudioDevice::Session {
       QObject::connect(notifier, &QSocketNotifier::activated, &context, [this] { OnReady(); });
       notifiers.push_back(notifier);
     }
-    lastError.clear();
-    return true;
   }
 
-  void ClosePcm() {
+  void DropNotifiers() {
     // A notifier may be the one whose signal runs now: delete it only later.
     for (QSocketNotifier* notifier : notifiers) {
       notifier->setEnabled(false);
       notifier->deleteLater();
     }
     notifiers.clear();
+  }
+
+  // A plugin may re-arm its descriptors only when they are asked for: pipewire-alsa's
+  // stays readable until then, and the loop would wake again at once, for ever. So they
+  // are asked for before every wait; should the plugin hand out others, they are watched.
+  void Rearm() {
+    const auto count = static_cast<unsigned>(rearmedFds.size());
+    if (snd_pcm_poll_descriptors(pcm, rearmedFds.data(), count) != static_cast<int>(count)) return;
+    const bool same =
+        std::equal(pollFds.begin(), pollFds.end(), rearmedFds.begin(),
+                   [](const pollfd& a, const pollfd& b) { return a.fd == b.fd && a.events == b.events; });
+    if (same) return;
+    pollFds.swap(rearmedFds);
+    DropNotifiers();
+    WatchDescriptors();
+    UpdateWatch();
+  }
+
+  void ClosePcm() {
+    restTimer.stop();
+    resting = false;
+    DropNotifiers();
     pollFds.clear();
+    rearmedFds.clear();
     if (pcm) snd_pcm_close(pcm);
     pcm = nullptr;
   }
@@ -164,7 +197,7 @@ struct AlsaAudioDevice::Session {
   // Watch the descriptors only while there is somewhere to put the samples: with no
   // buffer queued, the ready descriptors would wake the loop for nothing.
   void UpdateWatch() {
-    const bool watch = pcm && started && !queue.empty();
+    const bool watch = pcm && started && !queue.empty() && !resting;
     for (QSocketNotifier* notifier : notifiers) notifier->setEnabled(watch);
   }
 
@@ -200,6 +233,7 @@ struct AlsaAudioDevice::Session {
 
   void OnReady() {
     if (!pcm) return;
+    ++wakeups.all;
     for (pollfd& fd : pollFds) fd.revents = 0;
     ::poll(pollFds.data(), pollFds.size(), 0);
     unsigned short revents = 0;
@@ -209,9 +243,38 @@ struct AlsaAudioDevice::Session {
       Lose(err);
       return;
     }
-    if (revents == 0) return;
     if ((revents & (POLLERR | POLLHUP | POLLNVAL)) && !RecoverFromState()) return;
+    // Read what is there even when the plugin says nothing is ready: asking for the
+    // position is what lets the pulse plugin take its readiness back.
+    const unsigned long readBefore = framesRead;
     ReadAvailable();
+    if (!pcm) return;
+    Rearm();
+    if (framesRead == readBefore) {
+      ++wakeups.empty;
+      Rest();
+    }
+  }
+
+  // The pulse plugin's descriptor can stay readable while it has nothing to give, until
+  // more than a period has come: waiting on it would spin. After a wake-up that found
+  // nothing, the descriptors are left alone until a period should have come.
+  void Rest() {
+    snd_pcm_uframes_t buffer = 0, period = 0;
+    if (snd_pcm_get_params(pcm, &buffer, &period) < 0) period = periodFrames;
+    const snd_pcm_sframes_t avail = std::max<snd_pcm_sframes_t>(snd_pcm_avail_update(pcm), 0);
+    const auto missing =
+        static_cast<long long>(period) - std::min<long long>(avail, static_cast<long long>(period));
+    const long long milliseconds = (missing * 1000 + format.samplesPerSec - 1) / format.samplesPerSec;
+    resting = true;
+    UpdateWatch();
+    restTimer.start(static_cast<int>(std::max<long long>(milliseconds, 1)));
+  }
+
+  void EndRest() {
+    resting = false;
+    UpdateWatch();
+    if (pcm && started && !queue.empty()) OnReady();
   }
 
   // The device says it cannot be read as it is. A card that went away leaves its PCM
@@ -269,6 +332,7 @@ struct AlsaAudioDevice::Session {
           break;
         }
         header->bytesRecorded += static_cast<std::uint32_t>(got) * frameBytes;
+        framesRead += static_cast<unsigned long>(got);
         avail -= got;
         if (header->bufferLength - header->bytesRecorded >= frameBytes) continue;
       }
@@ -281,8 +345,10 @@ struct AlsaAudioDevice::Session {
     UpdateWatch();
   }
 
-  // The last sample read was recorded `avail` frames before the hardware position that
-  // ALSA timestamped; the announcement follows now.
+  // The last sample read was recorded `delay` frames before the position that ALSA
+  // timestamped; the announcement follows now. On a card the timestamp is the hardware's
+  // last position update; through a sound server's plugin it is "now", and the delay is
+  // the server's own estimate of what waits in it.
   void MeasureDelay() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -295,7 +361,7 @@ struct AlsaAudioDevice::Session {
     const auto nanoseconds = [](const timespec& t) {
       return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
     };
-    const std::int64_t later = static_cast<std::int64_t>(snd_pcm_status_get_avail(status)) * 1000000000 /
+    const std::int64_t later = static_cast<std::int64_t>(snd_pcm_status_get_delay(status)) * 1000000000 /
                                static_cast<std::int64_t>(format.samplesPerSec);
     lastDelay = std::chrono::microseconds((nanoseconds(now) - nanoseconds(stamp) + later) / 1000);
   }
@@ -311,6 +377,8 @@ struct AlsaAudioDevice::Session {
   void Halt() {
     started = false;
     reopenTimer.stop();
+    restTimer.stop();
+    resting = false;
     if (pcm) snd_pcm_drop(pcm);
     UpdateWatch();
   }
@@ -324,6 +392,10 @@ AlsaAudioDevice::AlsaAudioDevice(std::string pcmName, std::chrono::milliseconds 
   session_->reopenTimer.setInterval(retryInterval);
   QObject::connect(&session_->reopenTimer, &QTimer::timeout, &session_->context,
                    [s = session_.get()] { s->Reopen(); });
+  session_->restTimer.setSingleShot(true);
+  session_->restTimer.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&session_->restTimer, &QTimer::timeout, &session_->context,
+                   [s = session_.get()] { s->EndRest(); });
   session_->queue.reserve(8);
 }
 
@@ -417,6 +489,8 @@ void AlsaAudioDevice::MeasureDelays() {
 }
 
 std::chrono::microseconds AlsaAudioDevice::LastDelay() const { return session_->lastDelay; }
+
+AlsaAudioDevice::Wakeups AlsaAudioDevice::CountedWakeups() const { return session_->wakeups; }
 
 bool AlsaAudioDevice::Granted(unsigned long& periodFrames, unsigned long& bufferFrames) const {
   snd_pcm_uframes_t buffer = 0, period = 0;

@@ -47,6 +47,13 @@ class AlsaAudioDevice : public SystemAudioDevice {
   // buffer's last sample was recorded (-1 when ALSA could not say).
   void MeasureDelays();
   std::chrono::microseconds LastDelay() const;
+  // For measurements: how often the device's descriptors woke the loop, and how many of
+  // those wake-ups found nothing to read.
+  struct Wakeups {
+    unsigned long all = 0;
+    unsigned long empty = 0;
+  };
+  Wakeups CountedWakeups() const;
   // The period and buffer sizes ALSA granted, in frames; false while no device is open.
   bool Granted(unsigned long& periodFrames, unsigned long& bufferFrames) const;
 
