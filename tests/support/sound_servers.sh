@@ -96,7 +96,7 @@ stop_sound_servers() {
 pipewire_alsa_unpacked() {
   local version dir deb
   version=$(dpkg-query -W -f='${Version}' libpipewire-0.3-0 2>/dev/null) || skip "PipeWire is not installed"
-  dir=${sound_servers_cache:-$sound_servers_dir/cache}/pipewire-alsa-$version
+  dir=$(realpath -m "${sound_servers_cache:-$sound_servers_dir/cache}/pipewire-alsa-$version")
   mkdir -p "$dir"
   (
     flock 9

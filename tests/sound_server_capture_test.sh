@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Capture through a desktop sound server, headless and private to the test: PipeWire (through
+# pipewire-alsa and through the pulse plugin to pipewire-pulse) or PulseAudio (through the
+# pulse plugin). corvane-decode --capture decodes exactly what was played into the server's
+# source, and the capture wakes about once a period, not in a spin.
+# Usage: sound_server_capture_test.sh pipewire|pulseaudio SIGGEN DECODE CAPTURE_DELAY CACHE_DIR
+set -euo pipefail
+server=$1
+siggen=$2
+decode=$3
+capture_delay=$4
+source "$(dirname "$0")/support/shell_helpers.sh"
+source "$(dirname "$0")/support/sound_servers.sh"
+work=$(mktemp -d)
+sound_servers_dir=$work/sound
+sound_servers_cache=$5
+trap 'stop_sound_servers; rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# Every report the signal can give, whatever the phase of the capture's buffers: the file
+# decoded behind 0, 50, ... 950 samples of silence, without the buffer numbers.
+reports_at_every_phase() {  # RAW MODE
+  local phase
+  for phase in $(seq 0 50 950); do
+    { head -c $((2 * phase)) /dev/zero; cat "$1"; } | "$decode" --raw --json --mode "$2" -
+  done | sed 's/"buffer": [0-9]*, //' | sort -u
+}
+
+# Plays a sweep into the source while corvane-decode records ALSA's default device: every
+# report it prints is one the signal gives, and all but the buffers around the start and
+# the end of the sweep are there.
+capture_decodes_what_was_played() {  # PATH MODE
+  local path=$1 mode=$2 status=0
+  alsa_default_through "$path"
+  "$siggen" --format "$mode" --sweep --duration 3 "$work/sweep.wav"
+  "$siggen" --format "$mode" --sweep --duration 3 --raw "$work/sweep.raw"
+  reports_at_every_phase "$work/sweep.raw" "$mode" >"$work/possible.json"
+  "$decode" --capture --json --mode "$mode" --seconds 5 >"$work/capture.json" 2>"$work/capture.err" &
+  local capture=$!
+  sleep 0.5
+  "${source_player[@]}" "$work/sweep.wav" || fail "$path $mode: the player failed"
+  wait $capture || status=$?
+  [ "$status" = 0 ] || { fail "$path $mode: corvane-decode ended with status $status"; cat "$work/capture.err"; }
+  sed 's/"buffer": [0-9]*, //' "$work/capture.json" >"$work/captured.json"
+  local played captured foreign
+  played=$("$decode" --raw --json --mode "$mode" "$work/sweep.raw" | wc -l)
+  captured=$(wc -l <"$work/captured.json")
+  foreign=$(grep -cvxFf "$work/possible.json" "$work/captured.json" || true)
+  [ "$foreign" = 0 ] || { fail "$path $mode: $foreign reports the signal cannot give"; \
+    grep -vxFf "$work/possible.json" "$work/captured.json" | head -n 3; }
+  [ "$captured" -ge $((played - 4)) ] || fail "$path $mode: $captured reports of the $played played"
+  echo "$path $mode: $captured reports captured of the $played the file gives"
+}
+
+# Wake-ups of the capture with nothing played (the source still runs): a spin wakes tens
+# of thousands of times a second; a period rate of wake-ups passes with room to spare.
+wakes_about_once_a_period() {  # PATH
+  alsa_default_through "$1"
+  local out rate period
+  out=$("$capture_delay" 2) || { fail "$1: the delay measurement failed"; return; }
+  echo "$1: $out" | tr '\n' ' '
+  echo
+  rate=$(sed -n 's/^wakeups \([0-9]*\).*/\1/p' <<<"$out")
+  period=$(sed -n 's/.*(period rate \([0-9]*\).*/\1/p' <<<"$out")
+  [ -n "$rate" ] && [ -n "$period" ] || { fail "$1: no wake-up count in: $out"; return; }
+  [ "$rate" -le $((3 * period + 50)) ] || fail "$1: $rate wake-ups a second at a period rate of $period"
+}
+
+case $server in
+  pipewire)
+    start_pipewire || fail "PipeWire did not start"
+    paths=(pipewire pulse)
+    ;;
+  pulseaudio)
+    start_pulseaudio || fail "PulseAudio did not start"
+    paths=(pulse)
+    ;;
+  *) echo "usage: $0 pipewire|pulseaudio SIGGEN DECODE CAPTURE_DELAY CACHE_DIR"; exit 2 ;;
+esac
+if [ "$failures" = 0 ]; then
+  for path in "${paths[@]}"; do
+    capture_decodes_what_was_played "$path" pcm1024
+    capture_decodes_what_was_played "$path" spcm
+    wakes_about_once_a_period "$path"
+  done
+fi
+[ "$failures" = 0 ] || { echo "--- server logs:"; tail -n 5 "$sound_servers_dir"/*.log; exit 1; }
+echo "PASS"
