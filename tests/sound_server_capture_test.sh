@@ -56,12 +56,14 @@ capture_decodes_what_was_played() {  # PATH MODE
 
 # Wake-ups of the capture with nothing played (the source still runs): a spin wakes tens
 # of thousands of times a second; a period rate of wake-ups passes with room to spare.
+# Through a server's plugin the capture asks for 64-frame periods.
 wakes_about_once_a_period() {  # PATH
   alsa_default_through "$1"
   local out rate period
   out=$("$capture_delay" 2) || { fail "$1: the delay measurement failed"; return; }
   echo "$1: $out" | tr '\n' ' '
   echo
+  grep -q "^period 64 frames" <<<"$out" || fail "$1: not 64-frame periods"
   rate=$(sed -n 's/^wakeups \([0-9]*\).*/\1/p' <<<"$out")
   period=$(sed -n 's/.*(period rate \([0-9]*\).*/\1/p' <<<"$out")
   [ -n "$rate" ] && [ -n "$period" ] || { fail "$1: no wake-up count in: $out"; return; }

@@ -36,11 +36,42 @@ class QuietAlsa {
   bool quiet_;
 };
 
-// ALSA wakes the reader once per period: periods shorter than a capture buffer let a
-// filled buffer be announced within a period of its last sample (5 ms), not up to a
-// whole period of ALSA's later. Its own buffer stays generous, for a busy event loop.
-constexpr snd_pcm_uframes_t kMaxPeriodFrames = 1000;
+// ALSA wakes the reader once per period. A period that divides the capture path's
+// 1000-frame buffer ends when a buffer fills, so no filled buffer waits for the rest of a
+// period; where the card has none, a short one keeps the wait short. A sound server's
+// plugin hands over what its server sends at the period it is asked for: short ones.
+// ALSA's own buffer stays generous, for a busy event loop.
+constexpr snd_pcm_uframes_t kDividingPeriods[] = {1000, 500, 250, 200};
+constexpr snd_pcm_uframes_t kShortPeriodFrames = 64;
 constexpr unsigned kBufferMicroseconds = 200000;
+
+// Chooses the period on `hw`: `asked` frames (or the nearest) when given, else as above.
+void ChoosePeriod(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, snd_pcm_uframes_t asked) {
+  int dir = 0;
+  if (asked == 0 && snd_pcm_type(pcm) != SND_PCM_TYPE_IOPLUG) {
+    for (snd_pcm_uframes_t period : kDividingPeriods) {
+      if (snd_pcm_hw_params_test_period_size(pcm, hw, period, 0) == 0) {
+        snd_pcm_hw_params_set_period_size(pcm, hw, period, 0);
+        return;
+      }
+    }
+    // The longest period of at most 64 frames the card has, else its shortest.
+    snd_pcm_uframes_t shortest = 0;
+    if (snd_pcm_hw_params_get_period_size_min(hw, &shortest, &dir) == 0 && shortest > kShortPeriodFrames) {
+      dir = 0;
+      snd_pcm_hw_params_set_period_size_first(pcm, hw, &shortest, &dir);
+      return;
+    }
+    snd_pcm_uframes_t longest = kShortPeriodFrames;
+    dir = 0;
+    snd_pcm_hw_params_set_period_size_max(pcm, hw, &longest, &dir);
+    dir = 0;
+    snd_pcm_hw_params_set_period_size_last(pcm, hw, &longest, &dir);
+    return;
+  }
+  snd_pcm_uframes_t period = asked == 0 ? kShortPeriodFrames : asked;
+  snd_pcm_hw_params_set_period_size_near(pcm, hw, &period, &dir);
+}
 
 // 16-bit interleaved capture at the format's rate and channels, in short periods.
 int SetParams(snd_pcm_t* pcm, const WaveFormat& format, snd_pcm_uframes_t periodFrames) {
@@ -53,15 +84,9 @@ int SetParams(snd_pcm_t* pcm, const WaveFormat& format, snd_pcm_uframes_t period
   if (err >= 0) err = snd_pcm_hw_params_set_rate_resample(pcm, hw, 1);
   if (err >= 0) err = snd_pcm_hw_params_set_rate(pcm, hw, format.samplesPerSec, 0);
   if (err < 0) return err;
-  // A device whose periods cannot be that short gets its shortest.
-  snd_pcm_uframes_t longest = std::max(periodFrames, kMaxPeriodFrames);
-  int dir = 0;
-  snd_pcm_hw_params_set_period_size_max(pcm, hw, &longest, &dir);
-  snd_pcm_uframes_t period = periodFrames;
-  dir = 0;
-  snd_pcm_hw_params_set_period_size_near(pcm, hw, &period, &dir);
+  ChoosePeriod(pcm, hw, periodFrames);
   unsigned bufferTime = kBufferMicroseconds;
-  dir = 0;
+  int dir = 0;
   snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &bufferTime, &dir);
   err = snd_pcm_hw_params(pcm, hw);
   if (err < 0) return err;
@@ -69,7 +94,7 @@ int SetParams(snd_pcm_t* pcm, const WaveFormat& format, snd_pcm_uframes_t period
   snd_pcm_sw_params_t* sw = nullptr;
   snd_pcm_sw_params_alloca(&sw);
   err = snd_pcm_sw_params_current(pcm, sw);
-  snd_pcm_uframes_t buffer = 0, granted = period;
+  snd_pcm_uframes_t buffer = 0, granted = 0;
   if (err >= 0) err = snd_pcm_get_params(pcm, &buffer, &granted);
   if (err >= 0) err = snd_pcm_sw_params_set_avail_min(pcm, sw, granted);
   // Timestamps of the hardware position, for measuring how late buffers are announced.

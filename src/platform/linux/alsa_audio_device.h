@@ -15,9 +15,10 @@ class AlsaAudioDevice : public SystemAudioDevice {
   // Needs a running Qt event loop in the creating thread. While input runs without a
   // device (it failed to open, or went away), the device is opened again every
   // `retryInterval`, so capture resumes by itself when the card comes back.
-  // ALSA is asked for periods of `periodFrames` (at most 1000, so that every buffer is
-  // announced soon after it is full).
-  static constexpr unsigned long kPeriodFrames = 240;
+  // `periodFrames` 0 lets the device choose its period so that every buffer is announced
+  // soon after it is full (one dividing 1000 frames on a card, 64 frames through a sound
+  // server's plugin); another value asks ALSA for that period, for measurements.
+  static constexpr unsigned long kPeriodFrames = 0;
   explicit AlsaAudioDevice(std::string pcmName = "default",
                            std::chrono::milliseconds retryInterval = std::chrono::milliseconds(1500),
                            unsigned long periodFrames = kPeriodFrames);
