@@ -5,6 +5,7 @@
 #
 #   sound_servers_dir=$work/sound      # private folder, set before starting (required)
 #   sound_servers_cache=$build/sound   # where pipewire-alsa is unpacked (default: in the dir)
+#   pipewire_min_quantum=256           # optional, see below
 #   start_pipewire | start_pulseaudio  # exports the environment: every program started
 #                                      # afterwards is a client of that server
 #   alsa_default_through pipewire|pulse  # ALSA's "default" then goes through pipewire-alsa
@@ -19,6 +20,9 @@
 
 sound_servers_dir=""
 sound_servers_cache=""
+# PipeWire's shortest quantum, in frames; empty keeps its own (32). On a loaded machine its
+# clients drop audio at 64-frame quanta: a test of what is decoded sets a longer one.
+pipewire_min_quantum=""
 sound_server_pids=()
 source_player=()
 
@@ -53,6 +57,11 @@ source_is_default() { [ "$(pactl get-default-source 2>/dev/null)" = corvane_sour
 start_pipewire() {
   require pipewire wireplumber pipewire-pulse pw-loopback pw-play pactl dbus-daemon
   sound_servers_environment
+  if [ -n "$pipewire_min_quantum" ]; then
+    mkdir -p "$XDG_CONFIG_HOME/pipewire/pipewire.conf.d"
+    echo "context.properties = { default.clock.min-quantum = $pipewire_min_quantum }" \
+      >"$XDG_CONFIG_HOME/pipewire/pipewire.conf.d/quantum.conf"
+  fi
   dbus-daemon --session --fork --address="$DBUS_SESSION_BUS_ADDRESS" --print-pid=1 \
     >"$sound_servers_dir/dbus.pid" || return 1
   sound_server_pids+=("$(cat "$sound_servers_dir/dbus.pid")")
