@@ -15,7 +15,7 @@
 # nothing but the settings; after another install, the uninstall with /RemoveSettings
 # leaves nothing at all.
 #
-# Usage: setup_test.sh BUILD_DIR STAND_IN_PACKAGE SETUP_PROBE_EXE WORK_DIR [CHECK_EXE SIGGEN_EXE]
+# Usage: setup_test.sh BUILD_DIR STAND_IN_PACKAGE SETUP_PROBE_EXE WORK_DIR [CHECK_EXE]
 # STAND_IN_PACKAGE holds a stand-in for the driver's install tool (stand_in_driver_tool.cpp),
 # which records what the setup asks of it; the older setup always installs it, the current
 # one too when no CHECK_EXE (corvane_joystick_check.exe) is given, and then the joystick is
@@ -27,7 +27,6 @@ driver_package=$2
 probe_exe=$3
 work=$4
 check_exe=${5:-}
-siggen_exe=${6:-}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
 source "$root/tests/support/shell_helpers.sh"
@@ -118,9 +117,12 @@ uninstall() {
 # keys of both hives, for a comparison after the uninstall. Wine's own keys are left out:
 # its settings, and its audio devices, added when Corvane first opens one.
 wine_own_keys='^\\[HKEY_CURRENT_USER.Software.Wine|CurrentVersion.MMDevices'
+# Under Wine 8 the driver package's catalog, copied into catroot when the package was
+# staged, stays there after the package is removed (the INF files go).
+wine_leftovers='^\./windows/system32/catroot/\{f750e6c3-38ee-11d1-85e5-00c04fc295ee\}(/corvane\.cat)?$'
 snapshot() {
   (cd "$drive_c" && find . -path ./windows/temp -prune -o -path './users/*/Temp' -prune -o -print |
-    sort) >"$work/$1.files"
+    grep -Ev "$wine_leftovers" | sort) >"$work/$1.files"
   local hive
   for hive in HKLM HKCU; do
     run reg export "$hive\\Software" "Z:$work/$1.$hive.reg" /y >/dev/null || fail "reg export $hive failed"
@@ -227,8 +229,7 @@ else
   status=$(run "$install_dir/driver/corvane-driver.exe" status) ||
     fail "the joystick bus does not run after the install and a restart: $status"
 fi
-for file in "$setup" "$install_dir/corvane.exe" "$install_dir/corvane-decode.exe" \
-  "$install_dir/corvane-siggen.exe" "$install_dir/uninstall.exe"; do
+for file in "${programs[@]}"; do
   info=$(run "$probe_exe" version "Z:$file") || fail "$(basename "$file") has no version information"
   [ "${info%|*}" = "Corvane|The Corvane developers|$version" ] ||
     fail "$(basename "$file")'s version information says $info"
@@ -237,6 +238,10 @@ done
 for file in corvane.exe corvane-decode.exe corvane-siggen.exe uninstall.exe driver/corvane-driver.exe; do
   signed "$install_dir/$file" || fail "the installed $file is not signed: $(cat "$work/verify.log")"
 done
+# The stand-in tool has no version information; the real one has.
+programs=("$setup" "$install_dir/corvane.exe" "$install_dir/corvane-decode.exe" "$install_dir/corvane-siggen.exe"
+          "$install_dir/uninstall.exe")
+[ -n "$check_exe" ] && programs+=("$install_dir/driver/corvane-driver.exe")
 echo "the files, keys, signatures, version information and icons are where the setup puts them"
 
 echo "== Corvane from the Start menu, recording a signal"
