@@ -249,11 +249,6 @@ class DirectInputInterface : public WordRangeInterface {
   }
 
   bool Find() override {
-    if (input_ == nullptr &&
-        FAILED(DirectInput8Create(GetModuleHandleA(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8A,
-                                  reinterpret_cast<void**>(&input_), nullptr))) {
-      return false;
-    }
     GUID instance;
     if (!FindInstance(instance)) return false;
     if (FAILED(input_->CreateDevice(instance, &device_, nullptr))) return false;
@@ -273,11 +268,6 @@ class DirectInputInterface : public WordRangeInterface {
   }
 
   bool Present() override {
-    if (input_ == nullptr &&
-        FAILED(DirectInput8Create(GetModuleHandleA(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8A,
-                                  reinterpret_cast<void**>(&input_), nullptr))) {
-      return false;
-    }
     GUID instance;
     return FindInstance(instance);
   }
@@ -304,6 +294,11 @@ class DirectInputInterface : public WordRangeInterface {
   }
 
   bool FindInstance(GUID& instance) {
+    if (input_ == nullptr &&
+        FAILED(DirectInput8Create(GetModuleHandleA(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8A,
+                                  reinterpret_cast<void**>(&input_), nullptr))) {
+      return false;
+    }
     Search search = {};
     if (FAILED(input_->EnumDevices(DI8DEVCLASS_GAMECTRL, OnDevice, &search, DIEDFL_ATTACHEDONLY)) || !search.found) {
       return false;
