@@ -9,6 +9,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "joystick/kestrovan.h"
@@ -86,6 +87,46 @@ TEST(UinputRequests, ParsesEachRecordAndRejectsMalformedOnes) {
   EXPECT_EQ(s.buttonValues[9], 1);
 }
 
+// An expose record whose hardware identifiers are IDS: UTF-16LE, as given (with their
+// 0 characters), cut or padded to SIZE.
+Bytes ExposeWithIds(std::u16string_view ids, std::size_t size) {
+  Bytes b = Expose(1, 6, 10, size);
+  for (std::size_t i = 0; i < ids.size() && 64 + 2 * i + 1 < size; ++i) joybus::PutLe16(&b[64 + 2 * i], ids[i]);
+  return b;
+}
+
+TEST(UinputRequests, TakesVendorAndProductFromTheHardwareIds) {
+  using namespace std::string_view_literals;
+  struct Case {
+    const char* name;
+    std::u16string_view ids;
+    std::size_t size;
+    std::uint16_t vendor;
+    std::uint16_t product;
+  };
+  const Case cases[] = {
+      {"the client's own", u"Kestrovan\\VID_045E&PID_1100\0\0"sv, 122, 0x045E, 0x1100},
+      {"any case, more after", u"x\\vid_abcd&pid_12ef&rev_0100\0\0"sv, 122, 0xABCD, 0x12EF},
+      {"the first string with both", u"x\\VID_1111\0y\\VID_1234&PID_5678\0\0"sv, 160, 0x1234, 0x5678},
+      {"none", u"Kestrovan\\Joystick\0\0"sv, 122, 0, 0},
+      {"three digits", u"x\\VID_45E&PID_1100\0\0"sv, 122, 0, 0},
+      {"five digits", u"x\\VID_045E0&PID_1100\0\0"sv, 122, 0, 0},
+      {"not ASCII", u"x\\VID_04\uFF15E&PID_1100\0\0"sv, 122, 0, 0},
+      {"after the list's end", u"\0x\\VID_045E&PID_1100\0\0"sv, 122, 0, 0},
+      {"cut off by the record's end", u"x\\VID_045E&PID_1100"sv, 64 + 2 * 19, 0x045E, 0x1100},
+      {"cut off inside the ids", u"x\\VID_045E&PID_110"sv, 64 + 2 * 18 + 1, 0, 0},
+      {"fixed part only", u""sv, 64, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Bytes expose = ExposeWithIds(c.ids, c.size);
+    const uinput::Request r = ParseRequest(0x2A0000, expose.data(), expose.size());
+    ASSERT_EQ(r.kind, RequestKind::kExpose);
+    EXPECT_EQ(r.vendor, c.vendor);
+    EXPECT_EQ(r.product, c.product);
+  }
+}
+
 TEST(UinputRequests, AnyRecordIsSafeToParse) {
   std::mt19937 random(1);
   const std::uint32_t codes[] = {0x2A0000, 0x2A0004, 0x2A0008, 0x2A2004, 0};
@@ -100,17 +141,18 @@ TEST(UinputRequests, AnyRecordIsSafeToParse) {
 }
 
 TEST(UinputRequests, JoystickSetup) {
-  const uinput_setup setup = uinput::JoystickSetup();
+  const uinput_setup setup = uinput::JoystickSetup(0x045E, 0x1100);
   EXPECT_STREQ(setup.name, "Kestrovan Virtual Joystick");
   EXPECT_EQ(setup.id.bustype, BUS_VIRTUAL);
-  EXPECT_EQ(setup.id.vendor, 0);
-  EXPECT_EQ(setup.id.product, 0);
+  EXPECT_EQ(setup.id.vendor, 0x045E);
+  EXPECT_EQ(setup.id.product, 0x1100);
   const std::uint16_t axes[] = {ABS_X, ABS_Y, ABS_Z, ABS_RX, ABS_RY, ABS_RZ};
   for (int i = 0; i < 6; ++i) {
     const uinput_abs_setup a = uinput::AxisSetup(i);
     EXPECT_EQ(a.code, axes[i]);
     EXPECT_EQ(a.absinfo.minimum, 0);
     EXPECT_EQ(a.absinfo.maximum, 1023);
+    EXPECT_EQ(a.absinfo.value, 512);  // centred until the first state
     EXPECT_EQ(a.absinfo.fuzz, 0);
     EXPECT_EQ(a.absinfo.flat, 0);
   }
@@ -167,8 +209,10 @@ class FileBus : public UinputBus {
   bool createWorks = true;
 
  protected:
-  bool CreateJoystick(int, int axes, int buttons) override {
-    kernel.push_back("create " + std::to_string(axes) + " " + std::to_string(buttons));
+  bool CreateJoystick(int, const uinput::Request& expose) override {
+    char ids[16];
+    std::snprintf(ids, sizeof ids, "%04x:%04x", expose.vendor, expose.product);
+    kernel.push_back("create " + std::to_string(expose.axes) + " " + std::to_string(expose.buttons) + " " + ids);
     return createWorks;
   }
   bool DestroyJoystick(int) override {
@@ -223,7 +267,7 @@ TEST_F(UinputBusTest, ClientDrivesTheBusFromOpenToClose) {
 
     ASSERT_TRUE(joystick.Expose());
     EXPECT_NE(joystick.hardwareHandle(), 0u);
-    EXPECT_EQ(bus.kernel, std::vector<std::string>{"create 6 10"});
+    EXPECT_EQ(bus.kernel, std::vector<std::string>{"create 6 10 045e:1100"});
 
     JoystickReport report{};
     report[0] = 0xFF;
@@ -264,7 +308,7 @@ TEST_F(UinputBusTest, RefusesRequestsOutOfTurn) {
   bus.createWorks = false;
   expose = Expose(portHandle, 6, 10);
   EXPECT_FALSE(bus.Request(device, 0x2A0000, expose.data(), 122));
-  EXPECT_TRUE(bus.kernel.size() == 1 && bus.kernel[0] == "create 6 10");
+  EXPECT_TRUE(bus.kernel.size() == 1 && bus.kernel[0] == "create 6 10 0000:0000");
   EXPECT_TRUE(bus.CloseDevice(device));
 }
 

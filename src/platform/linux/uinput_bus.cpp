@@ -80,7 +80,7 @@ bool UinputBus::Handle(const uinput::Request& request, std::uint8_t* buffer) {
       return true;
     case uinput::RequestKind::kExpose:
       if (!portDescribed_ || request.handle != kPortHandle || hardware_ != 0) return false;
-      if (!CreateJoystick(fd_, request.axes, request.buttons)) return false;
+      if (!CreateJoystick(fd_, request)) return false;
       if (++lastHardware_ == 0) ++lastHardware_;  // 0 means none
       hardware_ = lastHardware_;
       axes_ = request.axes;
@@ -115,7 +115,9 @@ bool UinputBus::CloseDevice(DeviceHandle device) {
   return true;
 }
 
-bool UinputBus::CreateJoystick(int fd, int axes, int buttons) {
+bool UinputBus::CreateJoystick(int fd, const uinput::Request& expose) {
+  const int axes = expose.axes;
+  const int buttons = expose.buttons;
   bool ok = true;
   if (axes > 0) ok = ok && Ioctl(fd, UI_SET_EVBIT, EV_ABS);
   for (int i = 0; ok && i < axes; ++i) {
@@ -124,7 +126,7 @@ bool UinputBus::CreateJoystick(int fd, int axes, int buttons) {
   }
   if (buttons > 0) ok = ok && Ioctl(fd, UI_SET_EVBIT, EV_KEY);
   for (int i = 0; ok && i < buttons; ++i) ok = Ioctl(fd, UI_SET_KEYBIT, uinput::kButtonCodes[i]);
-  const uinput_setup setup = uinput::JoystickSetup();
+  const uinput_setup setup = uinput::JoystickSetup(expose.vendor, expose.product);
   return ok && ::ioctl(fd, UI_DEV_SETUP, &setup) == 0 && ::ioctl(fd, UI_DEV_CREATE) == 0;
 }
 

@@ -36,7 +36,8 @@ class UinputBus : public DriverBus {
  protected:
   // The kernel side of expose and remove, kept apart so the request handling can be
   // tried on a plain file.
-  virtual bool CreateJoystick(int fd, int axes, int buttons);
+  // EXPOSE gives the axes, buttons and ids.
+  virtual bool CreateJoystick(int fd, const uinput::Request& expose);
   virtual bool DestroyJoystick(int fd);
 
  private:

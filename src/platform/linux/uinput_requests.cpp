@@ -1,6 +1,9 @@
 #include "platform/linux/uinput_requests.h"
 
+#include <cctype>
 #include <cstring>
+#include <optional>
+#include <string>
 
 namespace corvane::uinput {
 
@@ -19,11 +22,44 @@ Request ParsePortDescription(const std::uint8_t* bytes, std::size_t length) {
   return Parsed(RequestKind::kPortDescription);
 }
 
+// The four hex digits after KEY ("VID_" or "PID_") in an upper-case identifier, when
+// they are exactly four.
+std::optional<std::uint16_t> HexAfter(const std::string& id, const char* key) {
+  const std::size_t at = id.find(key);
+  if (at == std::string::npos) return std::nullopt;
+  const std::size_t first = at + std::strlen(key);
+  std::size_t end = first;
+  while (end < id.size() && std::isxdigit(static_cast<unsigned char>(id[end]))) ++end;
+  if (end - first != 4) return std::nullopt;
+  return static_cast<std::uint16_t>(std::stoul(id.substr(first, 4), nullptr, 16));
+}
+
+// Vendor and product from the first hardware identifier that names both, as in
+// "Kestrovan\VID_045E&PID_1100". The identifiers are UTF-16LE strings, each ended by a 0
+// character, the list by an empty one; a string the record cuts off ends with the record.
+void ReadHardwareIds(const std::uint8_t* ids, std::size_t length, Request& request) {
+  std::string id;
+  for (std::size_t at = 0; at + 2 <= length; at += 2) {
+    const std::uint16_t c = GetLe16(ids + at);
+    const bool last = c == 0 || at + 4 > length;
+    if (c != 0) id += c < 0x80 ? static_cast<char>(std::toupper(c)) : '?';
+    if (!last) continue;
+    if (id.empty()) return;  // the end of the list
+    const auto vendor = HexAfter(id, "VID_");
+    const auto product = HexAfter(id, "PID_");
+    if (vendor && product) {
+      request.vendor = *vendor;
+      request.product = *product;
+      return;
+    }
+    id.clear();
+  }
+}
+
 Request ParseExpose(const std::uint8_t* bytes, std::size_t length) {
-  // The hardware identifiers after the fixed part are not read: the joystick's name and
-  // ids are fixed.
   if (length < kExposeFixedSize || GetLe32(bytes) != kExposeFixedSize) return {};
   Request request = Parsed(RequestKind::kExpose);
+  ReadHardwareIds(bytes + kExposeIdsOffset, length - kExposeIdsOffset, request);
   request.handle = GetLe32(bytes + kExposePortOffset);
   const int axes = GetLe16(bytes + kExposeAxesOffset);
   const int buttons = GetLe16(bytes + kExposeButtonsOffset);
@@ -74,11 +110,11 @@ Request ParseRequest(std::uint32_t code, const std::uint8_t* bytes, std::size_t 
   }
 }
 
-uinput_setup JoystickSetup() {
+uinput_setup JoystickSetup(std::uint16_t vendor, std::uint16_t product) {
   uinput_setup setup{};
   setup.id.bustype = BUS_VIRTUAL;
-  setup.id.vendor = 0;
-  setup.id.product = 0;
+  setup.id.vendor = vendor;
+  setup.id.product = product;
   setup.id.version = kJoystickVersion;
   static_assert(sizeof kJoystickName <= sizeof setup.name);
   std::memcpy(setup.name, kJoystickName, sizeof kJoystickName);
@@ -90,6 +126,7 @@ uinput_abs_setup AxisSetup(int axis) {
   setup.code = kAxisCodes[axis];
   setup.absinfo.minimum = kAxisMinimum;
   setup.absinfo.maximum = kAxisMaximum;
+  setup.absinfo.value = kAxisCentre;
   setup.absinfo.fuzz = 0;  // every report counts: the decoder already settled the value
   setup.absinfo.flat = 0;
   return setup;

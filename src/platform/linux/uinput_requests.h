@@ -20,6 +20,8 @@ struct Request {
   std::uint32_t handle = 0;  // expose: the port handle; remove: the hardware handle
   int axes = 0;              // expose: axes asked for, 0 … 6
   int buttons = 0;           // expose: buttons asked for, 0 … 10
+  std::uint16_t vendor = 0;   // expose: from the hardware identifiers' "VID_hhhh"
+  std::uint16_t product = 0;  // expose: from their "PID_hhhh"
   std::int32_t axisValues[joybus::kAxes] = {};      // set state
   std::uint8_t buttonValues[joybus::kButtons] = {};  // set state: 0 or 1
 };
@@ -28,20 +30,22 @@ struct Request {
 // this backend does not know, or a record of the wrong size or content, is kInvalid.
 Request ParseRequest(std::uint32_t code, const std::uint8_t* bytes, std::size_t length);
 
-// The joystick as uinput creates it. Its name and ids stay fixed: games and simulators
-// key their bindings on them. Vendor and product are 0 on purpose: a known gamepad
-// maker's ids would make game libraries treat it as that maker's controller.
+// The joystick as uinput creates it. Its name stays fixed and its ids are the ones the
+// client names in its hardware identifier: games and simulators key their bindings on
+// them. An identifier without ids gives vendor and product 0, the kernel's "none".
 inline constexpr char kJoystickName[] = "Kestrovan Virtual Joystick";
 inline constexpr std::uint16_t kJoystickVersion = 1;
 inline constexpr std::int32_t kAxisMinimum = 0;
 inline constexpr std::int32_t kAxisMaximum = 1023;
+// Every axis rests here until the first state arrives, as a centred stick would.
+inline constexpr std::int32_t kAxisCentre = 512;
 inline constexpr std::uint16_t kAxisCodes[joybus::kAxes] = {ABS_X, ABS_Y, ABS_Z,
                                                             ABS_RX, ABS_RY, ABS_RZ};
 inline constexpr std::uint16_t kButtonCodes[joybus::kButtons] = {
     BTN_TRIGGER, BTN_THUMB, BTN_THUMB2, BTN_TOP,   BTN_TOP2,
     BTN_PINKIE,  BTN_BASE,  BTN_BASE2,  BTN_BASE3, BTN_BASE4};
 
-uinput_setup JoystickSetup();
+uinput_setup JoystickSetup(std::uint16_t vendor, std::uint16_t product);
 uinput_abs_setup AxisSetup(int axis);
 
 // One event per exposed axis and button, in record order, then one SYN_REPORT.
