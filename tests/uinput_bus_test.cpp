@@ -95,6 +95,7 @@ Bytes ExposeWithIds(std::u16string_view ids, std::size_t size) {
   return b;
 }
 
+// Without readable ids the joystick gets Corvane's own, 045E:1100.
 TEST(UinputRequests, TakesVendorAndProductFromTheHardwareIds) {
   using namespace std::string_view_literals;
   struct Case {
@@ -108,14 +109,14 @@ TEST(UinputRequests, TakesVendorAndProductFromTheHardwareIds) {
       {"the client's own", u"Kestrovan\\VID_045E&PID_1100\0\0"sv, 122, 0x045E, 0x1100},
       {"any case, more after", u"x\\vid_abcd&pid_12ef&rev_0100\0\0"sv, 122, 0xABCD, 0x12EF},
       {"the first string with both", u"x\\VID_1111\0y\\VID_1234&PID_5678\0\0"sv, 160, 0x1234, 0x5678},
-      {"none", u"Kestrovan\\Joystick\0\0"sv, 122, 0, 0},
-      {"three digits", u"x\\VID_45E&PID_1100\0\0"sv, 122, 0, 0},
-      {"five digits", u"x\\VID_045E0&PID_1100\0\0"sv, 122, 0, 0},
-      {"not ASCII", u"x\\VID_04\uFF15E&PID_1100\0\0"sv, 122, 0, 0},
-      {"after the list's end", u"\0x\\VID_045E&PID_1100\0\0"sv, 122, 0, 0},
-      {"cut off by the record's end", u"x\\VID_045E&PID_1100"sv, 64 + 2 * 19, 0x045E, 0x1100},
-      {"cut off inside the ids", u"x\\VID_045E&PID_110"sv, 64 + 2 * 18 + 1, 0, 0},
-      {"fixed part only", u""sv, 64, 0, 0},
+      {"none", u"Kestrovan\\Joystick\0\0"sv, 122, 0x045E, 0x1100},
+      {"three digits", u"x\\VID_12E&PID_5678\0\0"sv, 122, 0x045E, 0x1100},
+      {"five digits", u"x\\VID_12340&PID_5678\0\0"sv, 122, 0x045E, 0x1100},
+      {"not ASCII", u"x\\VID_12\uFF134&PID_5678\0\0"sv, 122, 0x045E, 0x1100},
+      {"after the list's end", u"\0x\\VID_1234&PID_5678\0\0"sv, 122, 0x045E, 0x1100},
+      {"cut off by the record's end", u"x\\VID_1234&PID_5678"sv, 64 + 2 * 19, 0x1234, 0x5678},
+      {"cut off inside the ids", u"x\\VID_1234&PID_567"sv, 64 + 2 * 18 + 1, 0x045E, 0x1100},
+      {"fixed part only", u""sv, 64, 0x045E, 0x1100},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -308,7 +309,7 @@ TEST_F(UinputBusTest, RefusesRequestsOutOfTurn) {
   bus.createWorks = false;
   expose = Expose(portHandle, 6, 10);
   EXPECT_FALSE(bus.Request(device, 0x2A0000, expose.data(), 122));
-  EXPECT_TRUE(bus.kernel.size() == 1 && bus.kernel[0] == "create 6 10 0000:0000");
+  EXPECT_TRUE(bus.kernel.size() == 1 && bus.kernel[0] == "create 6 10 045e:1100");
   EXPECT_TRUE(bus.CloseDevice(device));
 }
 

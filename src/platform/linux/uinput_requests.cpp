@@ -35,9 +35,12 @@ std::optional<std::uint16_t> HexAfter(const std::string& id, const char* key) {
 }
 
 // Vendor and product from the first hardware identifier that names both, as in
-// "Kestrovan\VID_045E&PID_1100". The identifiers are UTF-16LE strings, each ended by a 0
-// character, the list by an empty one; a string the record cuts off ends with the record.
+// "Kestrovan\VID_045E&PID_1100"; the fallback ids when none does. The identifiers are
+// UTF-16LE strings, each ended by a 0 character, the list by an empty one; a string the
+// record cuts off ends with the record.
 void ReadHardwareIds(const std::uint8_t* ids, std::size_t length, Request& request) {
+  request.vendor = kFallbackVendor;
+  request.product = kFallbackProduct;
   std::string id;
   for (std::size_t at = 0; at + 2 <= length; at += 2) {
     const std::uint16_t c = GetLe16(ids + at);

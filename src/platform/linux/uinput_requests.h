@@ -32,8 +32,11 @@ Request ParseRequest(std::uint32_t code, const std::uint8_t* bytes, std::size_t 
 
 // The joystick as uinput creates it. Its name stays fixed and its ids are the ones the
 // client names in its hardware identifier: games and simulators key their bindings on
-// them. An identifier without ids gives vendor and product 0, the kernel's "none".
+// them. Identifiers without ids get those of Corvane's own, "Kestrovan\VID_045E&PID_1100",
+// not 0000:0000, which SDL's list of controllers takes for an Xbox 360 pad.
 inline constexpr char kJoystickName[] = "Kestrovan Virtual Joystick";
+inline constexpr std::uint16_t kFallbackVendor = 0x045E;
+inline constexpr std::uint16_t kFallbackProduct = 0x1100;
 inline constexpr std::uint16_t kJoystickVersion = 1;
 inline constexpr std::int32_t kAxisMinimum = 0;
 inline constexpr std::int32_t kAxisMaximum = 1023;
