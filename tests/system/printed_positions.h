@@ -17,4 +17,18 @@ std::optional<Positions> PrintedPositions(const std::string& line);
 // channels of a signal arrive over several frames, the others keep what they held).
 bool EachChannelIn(const Positions& printed, const std::array<std::set<int>, 8>& possible);
 
+// The joystick's six axes (0 … 1023) and ten buttons, as a state record carries them.
+struct JoystickState {
+  std::array<int, 6> axes{};
+  std::array<bool, 10> buttons{};
+  bool operator==(const JoystickState&) const = default;
+};
+
+// The state record a printed line's "report" holds in hexadecimal, or nothing when the line
+// holds none.
+std::optional<JoystickState> PrintedReport(const std::string& line);
+
+// The number of a printed line's buffer, or nothing.
+std::optional<int> PrintedBuffer(const std::string& line);
+
 }  // namespace corvane::systest

@@ -45,12 +45,6 @@ struct Segment {
   int aux8;
 };
 
-struct JoystickState {
-  std::array<int, 6> axes;
-  std::array<bool, kButtons> buttons;
-  bool operator==(const JoystickState&) const = default;
-};
-
 // The default map: axis i is Ch.i+1; buttons 1 and 2 tell whether Ch.7 and Ch.8 are in the
 // upper half; the Advanced buttons stay released; auxiliary bit 8 inverts button 10.
 JoystickState Expected(const Segment& segment) {
@@ -96,8 +90,8 @@ bool WriteAll(int fd, const std::vector<std::int16_t>& samples) {
 }
 
 // Reads reports until the device shows WANTED. Every axis value on the way must be one a
-// report can carry: a position of the signal, the centre before the first frame, or the
-// zeros the device starts with; anything else is a garbled report.
+// report can carry: a position of the signal, or the centre the device starts at and a
+// report holds before a channel's first frame; anything else is a garbled report.
 bool WaitForState(EvdevReader& reader, const JoystickState& wanted, const std::array<std::set<int>, 6>& possible,
                   milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -132,7 +126,7 @@ TEST(DecodeJoystick, CreatesTheJoystickFollowsTheSignalAndRemovesItAtTheEnd) {
   const Segment second{{1023, 0, 650, 250, 512, 511, 511, 512}, 1};
   std::array<std::set<int>, 6> possible;
   for (std::size_t axis = 0; axis < 6; ++axis) {
-    possible[axis] = {0, 512, first.positions[axis], second.positions[axis]};
+    possible[axis] = {512, first.positions[axis], second.positions[axis]};
   }
 
   // The test feeds the signal through a pipe, so the joystick lives as long as the test wants.
@@ -148,6 +142,10 @@ TEST(DecodeJoystick, CreatesTheJoystickFollowsTheSignalAndRemovesItAtTheEnd) {
   ASSERT_TRUE(eventNode) << "no /dev/input/event* node for " << kName;
   EvdevReader reader(*eventNode);
   EXPECT_EQ(reader.Name(), kName);
+  // The ids of the hardware identifier the client names, "Kestrovan\VID_045E&PID_1100".
+  EXPECT_EQ(reader.Id().bustype, BUS_VIRTUAL);
+  EXPECT_EQ(reader.Id().vendor, 0x045E);
+  EXPECT_EQ(reader.Id().product, 0x1100);
   EXPECT_EQ(reader.AbsAxes(), std::vector<int>(kAxes.begin(), kAxes.end()));
   for (const int axis : kAxes) {
     EXPECT_EQ(reader.AbsInfo(axis).minimum, 0) << "axis " << axis;
@@ -156,6 +154,8 @@ TEST(DecodeJoystick, CreatesTheJoystickFollowsTheSignalAndRemovesItAtTheEnd) {
   std::vector<int> buttons;
   for (int button = 0; button < kButtons; ++button) buttons.push_back(BTN_TRIGGER + button);
   EXPECT_EQ(reader.Keys(), buttons);
+  // Before the first frame the stick rests at the centre, its buttons released.
+  EXPECT_EQ(Describe(Current(reader)), Describe(JoystickState{{512, 512, 512, 512, 512, 512}, {}}));
 
   const auto jsNode = FindInputNode(InputInterface::Joydev, kName, seconds(5));
   ASSERT_TRUE(jsNode) << "no /dev/input/js* node for " << kName;
