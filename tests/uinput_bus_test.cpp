@@ -91,7 +91,8 @@ TEST(UinputRequests, ParsesEachRecordAndRejectsMalformedOnes) {
 // 0 characters), cut or padded to SIZE.
 Bytes ExposeWithIds(std::u16string_view ids, std::size_t size) {
   Bytes b = Expose(1, 6, 10, size);
-  for (std::size_t i = 0; i < ids.size() && 64 + 2 * i + 1 < size; ++i) joybus::PutLe16(&b[64 + 2 * i], ids[i]);
+  for (std::size_t i = 0; i < ids.size() && 64 + 2 * i + 1 < size; ++i)
+    joybus::PutLe16(&b[64 + 2 * i], ids[i]);
   return b;
 }
 
@@ -213,7 +214,8 @@ class FileBus : public UinputBus {
   bool CreateJoystick(int, const uinput::Request& expose) override {
     char ids[16];
     std::snprintf(ids, sizeof ids, "%04x:%04x", expose.vendor, expose.product);
-    kernel.push_back("create " + std::to_string(expose.axes) + " " + std::to_string(expose.buttons) + " " + ids);
+    kernel.push_back("create " + std::to_string(expose.axes) + " " + std::to_string(expose.buttons) + " " +
+                     ids);
     return createWorks;
   }
   bool DestroyJoystick(int) override {

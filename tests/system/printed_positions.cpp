@@ -38,7 +38,8 @@ std::optional<JoystickState> PrintedReport(const std::string& line) {
   JoystickState state;
   for (std::size_t axis = 0; axis < 6; ++axis) {
     const std::uint8_t* le = record + 4 * axis;
-    state.axes[axis] = static_cast<std::int32_t>(le[0] | le[1] << 8 | le[2] << 16 | static_cast<std::uint32_t>(le[3]) << 24);
+    state.axes[axis] =
+        static_cast<std::int32_t>(le[0] | le[1] << 8 | le[2] << 16 | static_cast<std::uint32_t>(le[3]) << 24);
   }
   for (std::size_t button = 0; button < 10; ++button) state.buttons[button] = record[26 + button] != 0;
   return state;

@@ -62,7 +62,8 @@ struct Event {
 std::string Describe(const std::vector<Event>& events) {
   std::string text;
   for (const Event& e : events) {
-    text += (e.kind == Event::kAxis ? " axis " : " button ") + std::to_string(e.index) + "=" + std::to_string(e.value);
+    text += (e.kind == Event::kAxis ? " axis " : " button ") + std::to_string(e.index) + "=" +
+            std::to_string(e.value);
   }
   return text.empty() ? " none" : text;
 }
@@ -114,7 +115,8 @@ std::vector<Event> SdlEvents(std::size_t count, milliseconds timeout) {
     const auto left = std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
     SDL_Event event;
     if (left.count() <= 0 || SDL_WaitEventTimeout(&event, static_cast<int>(left.count()) + 1) == 0) break;
-    if (event.type == SDL_JOYAXISMOTION) events.push_back({Event::kAxis, event.jaxis.axis, event.jaxis.value});
+    if (event.type == SDL_JOYAXISMOTION)
+      events.push_back({Event::kAxis, event.jaxis.axis, event.jaxis.value});
     if (event.type == SDL_JOYBUTTONDOWN || event.type == SDL_JOYBUTTONUP) {
       events.push_back({Event::kButton, event.jbutton.button, event.jbutton.state == SDL_PRESSED ? 1 : 0});
     }
@@ -127,7 +129,8 @@ bool WaitForSdlRemoval(milliseconds timeout) {
   for (;;) {
     const auto left = std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
     SDL_Event event;
-    if (left.count() <= 0 || SDL_WaitEventTimeout(&event, static_cast<int>(left.count()) + 1) == 0) return false;
+    if (left.count() <= 0 || SDL_WaitEventTimeout(&event, static_cast<int>(left.count()) + 1) == 0)
+      return false;
     if (event.type == SDL_JOYDEVICEREMOVED) return true;
   }
 }
@@ -181,7 +184,8 @@ class SdlJoystick : public ::testing::Test {
 };
 
 TEST_F(SdlJoystick, SeesAPlainJoystickAtTheCentreAndEveryReportOfASweep) {
-  const std::vector<std::int16_t> signal = GenerateSignal(gSiggen, {"--sweep", "--duration", std::to_string(kSweepSeconds)});
+  const std::vector<std::int16_t> signal =
+      GenerateSignal(gSiggen, {"--sweep", "--duration", std::to_string(kSweepSeconds)});
   const std::map<int, std::string> printed = PrintedFromFile(signal);
   ASSERT_GE(printed.size(), 200u) << "buffers with a decoded frame of " << signal.size() / kBufferSamples;
 
@@ -193,13 +197,15 @@ TEST_F(SdlJoystick, SeesAPlainJoystickAtTheCentreAndEveryReportOfASweep) {
   ASSERT_EQ(::pipe2(output, O_CLOEXEC), 0);
   const int errors = ::open("/tmp/sdl-decode.err", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   ASSERT_GE(errors, 0);
-  const pid_t decode = StartChild({gDecode, "--joystick", "--json", "--raw", "-"}, {input[0], output[1], errors});
+  const pid_t decode =
+      StartChild({gDecode, "--joystick", "--json", "--raw", "-"}, {input[0], output[1], errors});
   EndChildOnExit endDecode(decode);
   ::close(input[0]);
   ::close(output[1]);
   ::close(errors);
   LineReader lines(output[0]);
-  ASSERT_TRUE(FindInputNode(InputInterface::Evdev, kName, seconds(10))) << "no /dev/input/event* node for " << kName;
+  ASSERT_TRUE(FindInputNode(InputInterface::Evdev, kName, seconds(10)))
+      << "no /dev/input/event* node for " << kName;
 
   // SDL looks for new joysticks as it pumps events: by inotify on /dev/input, or, when
   // that folder did not exist yet as SDL started, by reading it every 3 seconds.
@@ -226,7 +232,8 @@ TEST_F(SdlJoystick, SeesAPlainJoystickAtTheCentreAndEveryReportOfASweep) {
   for (std::size_t axis = 0; axis < 6; ++axis) {
     EXPECT_EQ(SDL_JoystickGetAxis(joystick_, static_cast<int>(axis)), SdlAxis(512)) << "axis " << axis;
   }
-  for (int button = 0; button < 10; ++button) EXPECT_EQ(SDL_JoystickGetButton(joystick_, button), 0) << "button " << button;
+  for (int button = 0; button < 10; ++button)
+    EXPECT_EQ(SDL_JoystickGetButton(joystick_, button), 0) << "button " << button;
   EXPECT_EQ(Describe(SdlEvents(1, milliseconds(100))), " none") << "before the first frame";
 
   int reports = 0;
@@ -252,7 +259,8 @@ TEST_F(SdlJoystick, SeesAPlainJoystickAtTheCentreAndEveryReportOfASweep) {
     EXPECT_EQ(SDL_JoystickGetAxis(joystick_, static_cast<int>(axis)), model.Axis(axis)) << "axis " << axis;
   }
   for (std::size_t button = 0; button < 10; ++button) {
-    EXPECT_EQ(SDL_JoystickGetButton(joystick_, static_cast<int>(button)), model.Button(button) ? 1 : 0) << "button " << button;
+    EXPECT_EQ(SDL_JoystickGetButton(joystick_, static_cast<int>(button)), model.Button(button) ? 1 : 0)
+        << "button " << button;
   }
   std::printf("%d reports checked, %d SDL events\n", reports, events);
 

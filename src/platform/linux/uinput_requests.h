@@ -20,8 +20,9 @@ struct Request {
   std::uint32_t handle = 0;  // expose: the port handle; remove: the hardware handle
   int axes = 0;              // expose: axes asked for, 0 … 6
   int buttons = 0;           // expose: buttons asked for, 0 … 10
-  std::uint16_t vendor = 0;   // expose: from the hardware identifiers' "VID_hhhh"
-  std::uint16_t product = 0;  // expose: from their "PID_hhhh"
+  // expose: from the hardware identifiers' "VID_hhhh&PID_hhhh"
+  std::uint16_t vendor = 0;
+  std::uint16_t product = 0;
   std::int32_t axisValues[joybus::kAxes] = {};      // set state
   std::uint8_t buttonValues[joybus::kButtons] = {};  // set state: 0 or 1
 };
