@@ -1,7 +1,9 @@
 #include "generated_signal.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
@@ -21,6 +23,19 @@ std::vector<std::int16_t> GenerateSignal(const std::string& siggen, const std::v
   std::vector<std::int16_t> samples(bytes.size() / sizeof(std::int16_t));
   std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(std::int16_t));
   return samples;
+}
+
+bool WriteSamples(int fd, const std::int16_t* samples, std::size_t count) {
+  const auto* bytes = reinterpret_cast<const char*>(samples);
+  std::size_t left = count * sizeof(std::int16_t);
+  while (left > 0) {
+    const ssize_t written = ::write(fd, bytes, left);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes += written;
+    left -= static_cast<std::size_t>(written);
+  }
+  return true;
 }
 
 }  // namespace corvane::systest

@@ -22,6 +22,7 @@
 #include "generated_signal.h"
 #include "loopback_player.h"
 #include "printed_positions.h"
+#include "tool_test_main.h"
 
 namespace corvane::systest {
 namespace {
@@ -176,12 +177,5 @@ TEST(DecodeCapture, PrintsThePositionsPlayedRidesOutTheCardGoingAwayAndEndsOnSig
 }  // namespace corvane::systest
 
 int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s CORVANE-DECODE CORVANE-SIGGEN [gtest options]\n", argv[0]);
-    return 2;
-  }
-  corvane::systest::gDecode = argv[1];
-  corvane::systest::gSiggen = argv[2];
-  return RUN_ALL_TESTS();
+  return corvane::systest::RunToolTests(argc, argv, corvane::systest::gDecode, corvane::systest::gSiggen);
 }

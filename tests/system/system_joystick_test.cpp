@@ -25,6 +25,7 @@
 #include "input_nodes.h"
 #include "joydev_info.h"
 #include "printed_positions.h"
+#include "tool_test_main.h"
 
 namespace corvane::systest {
 namespace {
@@ -74,19 +75,6 @@ std::string Describe(const JoystickState& state) {
 std::vector<std::int16_t> Signal(const Segment& segment, double seconds) {
   return GenerateSignal(gSiggen, {"--positions", CommaList(segment.positions), "--aux8",
                                    std::to_string(segment.aux8), "--duration", std::to_string(seconds)});
-}
-
-bool WriteAll(int fd, const std::vector<std::int16_t>& samples) {
-  const auto* bytes = reinterpret_cast<const char*>(samples.data());
-  std::size_t left = samples.size() * sizeof(std::int16_t);
-  while (left > 0) {
-    const ssize_t written = ::write(fd, bytes, left);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes += written;
-    left -= static_cast<std::size_t>(written);
-  }
-  return true;
 }
 
 // Reads reports until the device shows WANTED. Every axis value on the way must be one a
@@ -166,7 +154,8 @@ TEST(DecodeJoystick, CreatesTheJoystickFollowsTheSignalAndRemovesItAtTheEnd) {
 
   // Each stretch of signal sets every axis and button anew, so a report arrives in packets.
   for (const Segment* segment : {&first, &second}) {
-    ASSERT_TRUE(WriteAll(input[1], Signal(*segment, 1.0)));
+    const std::vector<std::int16_t> signal = Signal(*segment, 1.0);
+    ASSERT_TRUE(WriteSamples(input[1], signal.data(), signal.size()));
     EXPECT_TRUE(WaitForState(reader, Expected(*segment), possible, seconds(20)));
   }
 
@@ -188,7 +177,7 @@ TEST(DecodeJoystick, WithoutPermissionForUinputSaysSoOnceAndStillDecodes) {
   const std::vector<std::int16_t> signal = Signal(segment, 1.0);
   const int file = ::open("/tmp/decode-nobody.raw", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   ASSERT_GE(file, 0);
-  ASSERT_TRUE(WriteAll(file, signal));
+  ASSERT_TRUE(WriteSamples(file, signal.data(), signal.size()));
   ::close(file);
 
   int output[2];
@@ -226,13 +215,6 @@ TEST(DecodeJoystick, WithoutPermissionForUinputSaysSoOnceAndStillDecodes) {
 }  // namespace corvane::systest
 
 int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s CORVANE-DECODE CORVANE-SIGGEN [gtest options]\n", argv[0]);
-    return 2;
-  }
-  corvane::systest::gDecode = argv[1];
-  corvane::systest::gSiggen = argv[2];
   ::signal(SIGPIPE, SIG_IGN);  // a tool that ended early shows as a failed write
-  return RUN_ALL_TESTS();
+  return corvane::systest::RunToolTests(argc, argv, corvane::systest::gDecode, corvane::systest::gSiggen);
 }

@@ -26,6 +26,7 @@
 #include "generated_signal.h"
 #include "input_nodes.h"
 #include "printed_positions.h"
+#include "tool_test_main.h"
 
 namespace corvane::systest {
 namespace {
@@ -135,24 +136,11 @@ bool WaitForSdlRemoval(milliseconds timeout) {
   }
 }
 
-bool WriteAll(int fd, const std::int16_t* samples, std::size_t count) {
-  const auto* bytes = reinterpret_cast<const char*>(samples);
-  std::size_t left = count * sizeof(std::int16_t);
-  while (left > 0) {
-    const ssize_t written = ::write(fd, bytes, left);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes += written;
-    left -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
 // The lines corvane-decode prints for SIGNAL read from a file, by buffer number.
 std::map<int, std::string> PrintedFromFile(const std::vector<std::int16_t>& signal) {
   const std::string path = "/tmp/sdl-sweep.raw";
   const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  const bool written = file >= 0 && WriteAll(file, signal.data(), signal.size());
+  const bool written = file >= 0 && WriteSamples(file, signal.data(), signal.size());
   if (file >= 0) ::close(file);
   if (!written) return {};
   int output[2];
@@ -240,7 +228,7 @@ TEST_F(SdlJoystick, SeesAPlainJoystickAtTheCentreAndEveryReportOfASweep) {
   int events = 0;
   for (std::size_t buffer = 0; buffer * kBufferSamples < signal.size(); ++buffer) {
     const std::size_t count = std::min(kBufferSamples, signal.size() - buffer * kBufferSamples);
-    ASSERT_TRUE(WriteAll(input[1], signal.data() + buffer * kBufferSamples, count));
+    ASSERT_TRUE(WriteSamples(input[1], signal.data() + buffer * kBufferSamples, count));
     const auto expected = printed.find(static_cast<int>(buffer));
     if (expected == printed.end()) continue;  // no frame decoded: nothing is sent
     const auto line = lines.Next(seconds(20));
@@ -276,13 +264,6 @@ TEST_F(SdlJoystick, SeesAPlainJoystickAtTheCentreAndEveryReportOfASweep) {
 }  // namespace corvane::systest
 
 int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s CORVANE-DECODE CORVANE-SIGGEN [gtest options]\n", argv[0]);
-    return 2;
-  }
-  corvane::systest::gDecode = argv[1];
-  corvane::systest::gSiggen = argv[2];
   ::signal(SIGPIPE, SIG_IGN);  // a tool that ended early shows as a failed write
-  return RUN_ALL_TESTS();
+  return corvane::systest::RunToolTests(argc, argv, corvane::systest::gDecode, corvane::systest::gSiggen);
 }
