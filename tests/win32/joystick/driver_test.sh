@@ -87,6 +87,8 @@ decode() {
   wine "$decoder" --raw --mode "$format" --json "$signal" >"$work/expected.json" 2>"$work/expected.err" </dev/null ||
     fail "corvane-decode failed: $(cat "$work/expected.err")"
 
+  # No joystick of an earlier test may be taken for this one's.
+  wine "$check" gone --timeout 10 >/dev/null 2>"$work/gone.log" </dev/null || fail "$(cat "$work/gone.log")"
   local begin=$SECONDS pids=() via
   for via in hid winmm dinput; do
     wine "$check" read --via "$via" --rests-at-centre --expect "$work/expected.json" --ready "$work/ready-$via" \
