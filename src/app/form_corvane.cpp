@@ -182,6 +182,54 @@ std::size_t MapByte(FormControl control) {
 
 }  // namespace
 
+void TFormCorvane::OnControlEvent(const ControlLayout& row) {
+  switch (row.event) {
+    case FormEvent::kComboBoxDeviceChange:
+      ComboBoxDeviceChange();
+      return;
+    case FormEvent::kComboBoxPortChange:
+      ComboBoxPortChange();
+      return;
+    case FormEvent::kVolumeChange:
+      VolumeChange();
+      return;
+    case FormEvent::kButtonStartClick:
+      ButtonStartClick();
+      return;
+    case FormEvent::kComboBoxModeChange:
+      ComboBoxModeChange();
+      return;
+    case FormEvent::kMapBoxChange:
+      MapBoxChange(*row.control);
+      return;
+    case FormEvent::kCheckBoxMapClick:
+      CheckBoxMapClick(*row.control);
+      return;
+    case FormEvent::kButtonOKClick:
+      ButtonOKClick();
+      return;
+    case FormEvent::kButtonCancelClick:
+      ButtonCancelClick();
+      return;
+    case FormEvent::kButtonApplyClick:
+      ButtonApplyClick();
+      return;
+    case FormEvent::kOnPaintMonitor:
+    case FormEvent::kNoEvent:
+      return;
+  }
+}
+
+// A map control's Tag in the layout is its place in kMapControls.
+static_assert([] {
+  for (const ControlLayout& row : kFormLayout) {
+    if (row.tag >= 0 && TFormCorvane::kMapControls.at(static_cast<std::size_t>(row.tag)) != row.control) {
+      return false;
+    }
+  }
+  return true;
+}());
+
 void TFormCorvane::MapBoxChange(FormControl sender) {
   const std::size_t byte = MapByte(sender);
   if (byte < map_.size()) map_[byte] = static_cast<std::uint8_t>(view_.ItemIndex(sender));

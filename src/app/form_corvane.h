@@ -84,6 +84,9 @@ class TFormCorvane : public WaveInListener {
   // `sender` is one of MapBox1 … MapBox8, or CheckBoxM1 or CheckBoxM2.
   void MapBoxChange(FormControl sender);
   void CheckBoxMapClick(FormControl sender);
+  // Runs the handler of a control's event, as its row of kFormLayout names it; the paint
+  // box's is OnPaintMonitor, which the view calls with its canvas.
+  void OnControlEvent(const ControlLayout& row);
 
   // The receiver exists from FormCreate on.
   TInputControl& Receiver() { return *receiver_; }

@@ -15,39 +15,9 @@
 #include <cstdint>
 #include <string_view>
 
-namespace corvane {
+#include "app/form_layout.h"  // FormControl
 
-// The controls the handlers address, named as the window names them.
-enum class FormControl : std::uint8_t {
-  // Input page.
-  ComboBoxDevice,
-  ComboBoxPort,
-  SliderVolume,
-  PaintBox,
-  ButtonStart,
-  CheckBoxAutoStart,
-  // TX page.
-  ComboBoxMode,
-  ProgressBar1,
-  ProgressBar2,
-  ProgressBar3,
-  ProgressBar4,
-  ProgressBar5,
-  ProgressBar6,
-  ProgressBar7,
-  ProgressBar8,
-  // Mapping page.
-  MapBox1,
-  MapBox2,
-  MapBox3,
-  MapBox4,
-  MapBox5,
-  MapBox6,
-  MapBox7,
-  MapBox8,
-  CheckBoxM1,
-  CheckBoxM2,
-};
+namespace corvane {
 
 // The monitor's drawing surface while it paints. Coordinates are pixels from the box's
 // top left corner; colours are 0x00BBGGRR (green is 0x00FF00).

@@ -15,16 +15,6 @@
 
 namespace corvane::testing {
 
-inline std::string ControlName(FormControl control) {
-  static constexpr const char* kNames[] = {
-      "ComboBoxDevice", "ComboBoxPort", "SliderVolume", "PaintBox", "ButtonStart",
-      "CheckBoxAutoStart", "ComboBoxMode", "ProgressBar1", "ProgressBar2", "ProgressBar3",
-      "ProgressBar4", "ProgressBar5", "ProgressBar6", "ProgressBar7", "ProgressBar8",
-      "MapBox1", "MapBox2", "MapBox3", "MapBox4", "MapBox5", "MapBox6", "MapBox7", "MapBox8",
-      "CheckBoxM1", "CheckBoxM2"};
-  return kNames[static_cast<int>(control)];
-}
-
 class FakeFormView : public FormView {
  public:
   struct List {
@@ -56,11 +46,11 @@ class FakeFormView : public FormView {
   std::vector<std::string> errors;
 
   void ClearItems(FormControl list) override {
-    Log("clear " + ControlName(list));
+    Log("clear " + std::string(ControlName(list)));
     lists[list] = {};
   }
   void AddItem(FormControl list, std::string_view text) override {
-    Log("add " + ControlName(list) + " " + std::string(text));
+    Log("add " + std::string(ControlName(list)) + " " + std::string(text));
     lists[list].items.emplace_back(text);
   }
   int ItemIndex(FormControl list) const override {
@@ -68,7 +58,7 @@ class FakeFormView : public FormView {
     return it == lists.end() ? -1 : it->second.index;
   }
   void SetItemIndex(FormControl list, int index) override {
-    Log("index " + ControlName(list) + " " + std::to_string(index));
+    Log("index " + std::string(ControlName(list)) + " " + std::to_string(index));
     List& l = lists[list];
     l.index = index >= 0 && index < static_cast<int>(l.items.size()) ? index : -1;
   }
@@ -77,7 +67,7 @@ class FakeFormView : public FormView {
     return it != checks.end() && it->second;
   }
   void SetChecked(FormControl box, bool checked) override {
-    Log("check " + ControlName(box) + " " + (checked ? "1" : "0"));
+    Log("check " + std::string(ControlName(box)) + " " + (checked ? "1" : "0"));
     checks[box] = checked;
   }
   int SliderPosition() const override { return slider; }
@@ -86,7 +76,7 @@ class FakeFormView : public FormView {
     slider = position;
   }
   void SetCaption(FormControl button, std::string_view caption) override {
-    Log("caption " + ControlName(button) + " " + std::string(caption));
+    Log("caption " + std::string(ControlName(button)) + " " + std::string(caption));
     if (button == FormControl::ButtonStart) startCaption = caption;
   }
   void SetBarPosition(FormControl bar, int position) override {

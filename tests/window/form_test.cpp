@@ -1,5 +1,6 @@
 // The property window under an offscreen display, with the platform faked.
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -21,8 +22,10 @@
 #include <string_view>
 #include <vector>
 
+#include "app/form_layout.h"
 #include "app/qt/form_window.h"
 #include "app/monitor_math.h"
+#include "decode/signal_formats.h"
 #include "platform/linux/local_single_instance.h"
 #include "window/form_rig.h"
 
@@ -78,71 +81,50 @@ class FormTest : public QObject {
     QCOMPARE(form.font().pixelSize(), 12);
     QVERIFY(!form.isVisible());
 
-    struct Row {
-      const char* name;
-      QRect geometry;
-      const char* text;  // button, check box or label text; nullptr for none
-    };
-    const Row rows[] = {
-        {"PageControl", {8, 8, 457, 377}, nullptr},
-        {"ComboBoxDevice", {144, 48, 225, 20}, nullptr},
-        {"ComboBoxPort", {144, 88, 225, 20}, nullptr},
-        {"SliderVolume", {137, 134, 239, 45}, nullptr},
-        {"Panel", {144, 207, 225, 49}, nullptr},
-        {"PaintBox", {1, 1, 223, 47}, nullptr},
-        {"ButtonStart", {144, 292, 89, 20}, "Start"},
-        {"CheckBoxAutoStart", {256, 294, 169, 17}, "Automatically start input"},
-        {"ComboBoxMode", {88, 40, 209, 20}, nullptr},
-        {"ButtonOK", {184, 392, 89, 20}, "OK"},
-        {"ButtonCancel", {280, 392, 89, 20}, "Cancel"},
-        {"ButtonApply", {376, 392, 89, 20}, "Apply(&A)"},
-    };
-    for (const Row& row : rows) {
-      QWidget* control = rig.Find(row.name);
-      QVERIFY2(control->geometry() == row.geometry, row.name);
-      if (row.text) QCOMPARE(control->property("text").toString(), QString::fromUtf8(row.text));
-    }
-    // Labels sit at their left and top; their size follows the text.
-    struct LabelRow {
-      QString name;
-      QPoint at;
-      QString text;
-    };
-    std::vector<LabelRow> labels = {{"LabelI1", {72, 52}, "Device"},
-                                    {"LabelI2", {72, 92}, "Port"},
-                                    {"LabelI3", {72, 146}, "Volume"},
-                                    {"LabelI4", {72, 223}, "Monitor"},
-                                    {"LabelT1", {32, 43}, "TX Type"}};
-    const char* mapNames[] = {"Axis 1", "Axis 2", "Axis 3", "Axis 4",
-                              "Axis 5", "Axis 6", "Button 1", "Button 2"};
-    for (int i = 0; i < 8; ++i) {
-      labels.push_back({QStringLiteral("LabelT%1").arg(i + 2), {32, 115 + 24 * i},
-                        QStringLiteral("Ch.%1").arg(i + 1)});
-      labels.push_back({QStringLiteral("LabelM%1").arg(i + 1), {72, 51 + 32 * i},
-                        QString::fromLatin1(mapNames[i])});
-    }
-    for (const LabelRow& row : labels) {
-      auto* label = form.findChild<QLabel*>(row.name);
-      QVERIFY2(label != nullptr, qPrintable(row.name));
-      QCOMPARE(label->pos(), row.at);
-      QCOMPARE(label->text(), row.text);
-    }
-
-    auto* pages = rig.Find<QTabWidget>("PageControl");
-    QCOMPARE(pages->count(), 3);
-    QCOMPARE(pages->currentIndex(), 0);
-    const char* pageNames[] = {"TabSheetInput", "TabSheetTX", "TabSheetMap"};
-    const char* captions[] = {"Input", "TX", "Mapping"};
-    for (int i = 0; i < 3; ++i) {
-      QCOMPARE(pages->widget(i)->objectName(), QString::fromLatin1(pageNames[i]));
-      QCOMPARE(pages->tabText(i), QString::fromLatin1(captions[i]));
-    }
-
     auto items = [](QComboBox* box) {
       QStringList texts;
       for (int i = 0; i < box->count(); ++i) texts << box->itemText(i);
       return texts;
     };
+    // Every control of the layout table: its parent, place, size where the row gives one,
+    // text and Tag, and the TX Type list's items.
+    auto* pages = rig.Find<QTabWidget>("PageControl");
+    int page = 0;
+    for (const ControlLayout& row : kFormLayout) {
+      const QString name = QString::fromLatin1(row.name.data(), static_cast<qsizetype>(row.name.size()));
+      const QString text = QString::fromUtf8(row.text.data(), static_cast<qsizetype>(row.text.size()));
+      const QString parent =
+          QString::fromLatin1(row.parent.data(), static_cast<qsizetype>(row.parent.size()));
+      QWidget* control = rig.Find(row.name.data());
+      if (row.kind == ControlKind::kPage) {
+        QCOMPARE(pages->widget(page), control);
+        QCOMPARE(pages->tabText(page++), text);
+        continue;
+      }
+      QVERIFY2(control->parentWidget()->objectName() == (parent.isEmpty() ? "FormCorvane" : parent),
+               qPrintable(name));
+      const ControlPlace& place = row.place;
+      if (row.kind == ControlKind::kLabel || place.width == 0) {
+        QVERIFY2(control->pos() == QPoint(place.left, place.top), qPrintable(name));
+      } else {
+        QVERIFY2(control->geometry() == QRect(place.left, place.top, place.width, place.height),
+                 qPrintable(name));
+      }
+      if (auto* label = qobject_cast<QLabel*>(control)) QCOMPARE(label->text(), text);
+      if (auto* button = qobject_cast<QAbstractButton*>(control)) QCOMPARE(button->text(), text);
+      QCOMPARE(control->property("Tag").isValid() ? control->property("Tag").toInt() : -1, row.tag);
+      if (row.items == ListItems::kTrayFormats) {
+        QStringList formats;
+        for (const SignalFormat& format : TrayFormats()) {
+          formats << QString::fromUtf8(format.caption.data(), static_cast<qsizetype>(format.caption.size()));
+        }
+        QCOMPARE(items(qobject_cast<QComboBox*>(control)), formats);
+      }
+    }
+    QCOMPARE(page, pages->count());
+    QCOMPARE(pages->count(), 3);
+    QCOMPARE(pages->currentIndex(), 0);
+
     QCOMPARE(items(rig.Find<QComboBox>("ComboBoxDevice")), QStringList{"USB Audio"});
     auto* mode = rig.Find<QComboBox>("ComboBoxMode");
     QCOMPARE(items(mode), (QStringList{"PCM1024 (Futaba)", "SPCM (JR)"}));
@@ -159,25 +141,14 @@ class FormTest : public QObject {
     for (int i = 0; i < 8; ++i) {
       auto* bar = form.findChild<QProgressBar*>(QStringLiteral("ProgressBar%1").arg(i + 1));
       QVERIFY(bar != nullptr);
-      QCOMPARE(bar->geometry(), QRect(88, 112 + 24 * i, 308, 16));
       QCOMPARE(bar->minimum(), 0);
       QCOMPARE(bar->maximum(), 1024);
       QVERIFY(!bar->isTextVisible());
 
       auto* box = form.findChild<QComboBox*>(QStringLiteral("MapBox%1").arg(i + 1));
       QVERIFY(box != nullptr);
-      QCOMPARE(box->geometry(), QRect(152, 48 + 32 * i, 145, 20));
-      QCOMPARE(box->property("Tag").toInt(), i);
       QCOMPARE(items(box), (QStringList{"Ch.1", "Ch.2", "Ch.3", "Ch.4", "Ch.5", "Ch.6", "Ch.7",
                                         "Ch.8"}));
-    }
-    const int advancedTops[] = {243, 275};
-    for (int i = 0; i < 2; ++i) {
-      auto* box = form.findChild<QCheckBox*>(QStringLiteral("CheckBoxM%1").arg(i + 1));
-      QVERIFY(box != nullptr);
-      QCOMPARE(box->pos(), QPoint(312, advancedTops[i]));
-      QCOMPARE(box->text(), QStringLiteral("Advanced"));
-      QCOMPARE(box->property("Tag").toInt(), 8 + i);
     }
 
     QVERIFY(rig.Button("ButtonOK")->isDefault());

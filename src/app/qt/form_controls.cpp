@@ -1,5 +1,6 @@
-// The property window's pages and controls, with the texts, ranges, positions and sizes
-// the window is laid out in (left, top, width, height, relative to the page).
+// The property window's pages and controls, made by walking kFormLayout
+// (app/form_layout.h) in its order; what a kind of control needs beyond its row is set
+// here.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,115 +22,98 @@ namespace corvane {
 
 namespace {
 
-template <class Control>
-Control* Place(QWidget* parent, const char* name, int left, int top, int width, int height) {
-  auto* control = new Control(parent);
-  control->setObjectName(QString::fromLatin1(name));
-  control->setGeometry(left, top, width, height);
-  return control;
+QString FromView(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// A label takes the size of its text, as an auto-sized label does.
-QLabel* PlaceLabel(QWidget* parent, const QString& name, const QString& text, int left, int top) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->move(left, top);
-  label->adjustSize();
-  return label;
+QFrame* MakePanel(QWidget* parent) {
+  auto* panel = new QFrame(parent);
+  panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  panel->setLineWidth(1);
+  panel->setAutoFillBackground(true);
+  QPalette black = panel->palette();
+  black.setColor(QPalette::Window, Qt::black);
+  panel->setPalette(black);
+  return panel;
 }
 
-QWidget* AddPage(QTabWidget* pages, const char* name, const char* caption) {
-  auto* page = new QWidget;
-  page->setObjectName(QString::fromLatin1(name));
-  pages->addTab(page, QString::fromLatin1(caption));
-  return page;
+QComboBox* MakeList(const ControlLayout& row, QWidget* parent) {
+  auto* list = new QComboBox(parent);
+  if (row.items == ListItems::kText) list->addItem(FromView(row.text));
+  if (row.items == ListItems::kTrayFormats) {
+    for (const SignalFormat& format : TrayFormats()) list->addItem(FromView(format.caption));
+    list->setCurrentIndex(0);
+  }
+  return list;
 }
 
-QString Numbered(const char* stem, int n) { return QString::fromLatin1(stem) + QString::number(n); }
+QPushButton* MakeButton(const ControlLayout& row, QWidget* parent) {
+  auto* button = new QPushButton(FromView(row.text), parent);
+  button->setDefault(row.kind == ControlKind::kDefaultButton);
+  return button;
+}
+
+QProgressBar* MakeBar(QWidget* parent) {
+  auto* bar = new QProgressBar(parent);
+  bar->setRange(0, 1024);
+  bar->setValue(0);
+  bar->setTextVisible(false);
+  return bar;
+}
+
+// The control of a row, without its name and place; nullptr for a page.
+QWidget* Make(const ControlLayout& row, QWidget* parent) {
+  switch (row.kind) {
+    case ControlKind::kPageControl:
+      return new QTabWidget(parent);
+    case ControlKind::kPage:
+      return nullptr;
+    case ControlKind::kLabel:
+      return new QLabel(FromView(row.text), parent);
+    case ControlKind::kDropDownList:
+      return MakeList(row, parent);
+    case ControlKind::kSlider:
+      return new TSlider(parent);
+    case ControlKind::kPanel:
+      return MakePanel(parent);
+    case ControlKind::kPaintBox:
+      return new TMonitorBox(parent);
+    case ControlKind::kButton:
+    case ControlKind::kDefaultButton:
+      return MakeButton(row, parent);
+    case ControlKind::kCheckBox:
+      return new QCheckBox(FromView(row.text), parent);
+    case ControlKind::kProgressBar:
+      return MakeBar(parent);
+  }
+  return nullptr;
+}
 
 }  // namespace
 
 void TFormWindow::BuildControls() {
-  PageControl = Place<QTabWidget>(this, "PageControl", 8, 8, 457, 377);
-
-  // Input page.
-  TabSheetInput = AddPage(PageControl, "TabSheetInput", "Input");
-  const char* inputLabels[] = {"Device", "Port", "Volume", "Monitor"};
-  const int inputLabelTops[] = {52, 92, 146, 223};
-  for (int i = 0; i < 4; ++i) {
-    PlaceLabel(TabSheetInput, Numbered("LabelI", i + 1), QString::fromLatin1(inputLabels[i]), 72,
-               inputLabelTops[i]);
+  for (std::size_t i = 0; i < std::size(kFormLayout); ++i) {
+    const ControlLayout& row = kFormLayout[i];
+    QWidget* parent = row.parent.empty() ? this : rows_[RowIndex(*FindLayout(row.parent))];
+    QWidget* control;
+    if (row.kind == ControlKind::kPage) {
+      control = new QWidget;
+      qobject_cast<QTabWidget*>(parent)->addTab(control, FromView(row.text));
+    } else {
+      control = Make(row, parent);
+      // Sized by the toolkit where the row gives no size.
+      if (row.kind == ControlKind::kLabel || row.place.width == 0) {
+        control->move(row.place.left, row.place.top);
+        control->adjustSize();
+      } else {
+        control->setGeometry(row.place.left, row.place.top, row.place.width, row.place.height);
+      }
+    }
+    control->setObjectName(FromView(row.name));
+    if (row.tag >= 0) control->setProperty("Tag", row.tag);
+    rows_[i] = control;
   }
-  ComboBoxDevice = Place<QComboBox>(TabSheetInput, "ComboBoxDevice", 144, 48, 225, 20);
-  ComboBoxDevice->addItem(QStringLiteral("Not selected"));
-  ComboBoxPort = Place<QComboBox>(TabSheetInput, "ComboBoxPort", 144, 88, 225, 20);
-  SliderVolume = Place<TSlider>(TabSheetInput, "SliderVolume", 137, 134, 239, 45);
-  Panel = Place<QFrame>(TabSheetInput, "Panel", 144, 207, 225, 49);
-  Panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  Panel->setLineWidth(1);
-  Panel->setAutoFillBackground(true);
-  QPalette black = Panel->palette();
-  black.setColor(QPalette::Window, Qt::black);
-  Panel->setPalette(black);
-  PaintBox = Place<TMonitorBox>(Panel, "PaintBox", 1, 1, 223, 47);
-  ButtonStart = Place<QPushButton>(TabSheetInput, "ButtonStart", 144, 292, 89, 20);
-  ButtonStart->setText(QStringLiteral("Start"));
-  CheckBoxAutoStart = Place<QCheckBox>(TabSheetInput, "CheckBoxAutoStart", 256, 294, 169, 17);
-  CheckBoxAutoStart->setText(QStringLiteral("Automatically start input"));
-
-  // TX page.
-  TabSheetTX = AddPage(PageControl, "TabSheetTX", "TX");
-  PlaceLabel(TabSheetTX, QStringLiteral("LabelT1"), QStringLiteral("TX Type"), 32, 43);
-  ComboBoxMode = Place<QComboBox>(TabSheetTX, "ComboBoxMode", 88, 40, 209, 20);
-  for (const SignalFormat& format : TrayFormats()) {
-    ComboBoxMode->addItem(QString::fromLatin1(format.caption.data(), static_cast<qsizetype>(format.caption.size())));
-  }
-  ComboBoxMode->setCurrentIndex(0);
-  for (int i = 0; i < 8; ++i) {
-    PlaceLabel(TabSheetTX, Numbered("LabelT", i + 2), Numbered("Ch.", i + 1), 32, 115 + 24 * i);
-    auto* bar = new QProgressBar(TabSheetTX);
-    bar->setObjectName(Numbered("ProgressBar", i + 1));
-    bar->setGeometry(88, 112 + 24 * i, 308, 16);
-    bar->setRange(0, 1024);
-    bar->setValue(0);
-    bar->setTextVisible(false);
-    bars_[i] = bar;
-  }
-
-  // Mapping page. Each control's Tag is the byte of the channel map it edits.
-  TabSheetMap = AddPage(PageControl, "TabSheetMap", "Mapping");
-  const char* mapLabels[] = {"Axis 1", "Axis 2", "Axis 3", "Axis 4",
-                             "Axis 5", "Axis 6", "Button 1", "Button 2"};
-  for (int i = 0; i < 8; ++i) {
-    PlaceLabel(TabSheetMap, Numbered("LabelM", i + 1), QString::fromLatin1(mapLabels[i]), 72,
-               51 + 32 * i);
-    auto* box = new QComboBox(TabSheetMap);
-    box->setObjectName(Numbered("MapBox", i + 1));
-    box->setGeometry(152, 48 + 32 * i, 145, 20);
-    box->setProperty("Tag", i);
-    mapBoxes_[i] = box;
-  }
-  CheckBoxM1 = new QCheckBox(QStringLiteral("Advanced"), TabSheetMap);
-  CheckBoxM2 = new QCheckBox(QStringLiteral("Advanced"), TabSheetMap);
-  const int advancedTops[] = {243, 275};
-  for (int i = 0; i < 2; ++i) {
-    QCheckBox* advanced = i == 0 ? CheckBoxM1 : CheckBoxM2;
-    advanced->setObjectName(Numbered("CheckBoxM", i + 1));
-    advanced->move(312, advancedTops[i]);
-    advanced->adjustSize();
-    advanced->setProperty("Tag", 8 + i);
-  }
-
-  PageControl->setCurrentIndex(0);
-
-  // Window buttons.
-  ButtonOK = Place<QPushButton>(this, "ButtonOK", 184, 392, 89, 20);
-  ButtonOK->setText(QStringLiteral("OK"));
-  ButtonOK->setDefault(true);
-  ButtonCancel = Place<QPushButton>(this, "ButtonCancel", 280, 392, 89, 20);
-  ButtonCancel->setText(QStringLiteral("Cancel"));
-  ButtonApply = Place<QPushButton>(this, "ButtonApply", 376, 392, 89, 20);
-  ButtonApply->setText(QStringLiteral("Apply(&A)"));
+  Find<QTabWidget>("PageControl")->setCurrentIndex(0);
 
   // Tray menu and monitor timer.
   popupMenu_ = new QMenu(this);

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QSlider>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindow>
@@ -46,7 +47,7 @@ TFormWindow::TFormWindow(const FormPlatform& platform, QWidget* parent)
   face.setPixelSize(12);
   setFont(face);
   BuildControls();
-  PaintBox->SetForm(&form_);
+  static_cast<TMonitorBox*>(Widget(FormControl::PaintBox))->SetForm(&form_);
   TrayIcon->setIcon(LoadTaskIcon());
   ConnectHandlers();
 }
@@ -60,62 +61,30 @@ TFormWindow::~TFormWindow() = default;
 // runs their handlers itself.
 void TFormWindow::ConnectHandlers() {
   TFormCorvane& form = form_;
-  connect(ButtonStart, &QPushButton::clicked, this, [&form] { form.ButtonStartClick(); });
-  connect(ButtonOK, &QPushButton::clicked, this, [&form] { form.ButtonOKClick(); });
-  connect(ButtonCancel, &QPushButton::clicked, this, [&form] { form.ButtonCancelClick(); });
-  connect(ButtonApply, &QPushButton::clicked, this, [&form] { form.ButtonApplyClick(); });
-  connect(ComboBoxDevice, &QComboBox::activated, this, [&form] { form.ComboBoxDeviceChange(); });
-  connect(ComboBoxPort, &QComboBox::activated, this, [&form] { form.ComboBoxPortChange(); });
-  connect(ComboBoxMode, &QComboBox::activated, this, [&form] { form.ComboBoxModeChange(); });
-  connect(SliderVolume, &QSlider::valueChanged, this, [&form] { form.VolumeChange(); });
-  for (std::size_t i = 0; i < mapBoxes_.size(); ++i) {
-    const FormControl box = TFormCorvane::kMapControls[i];
-    connect(mapBoxes_[i], &QComboBox::activated, this, [&form, box] { form.MapBoxChange(box); });
+  for (std::size_t i = 0; i < std::size(kFormLayout); ++i) {
+    const ControlLayout& row = kFormLayout[i];
+    if (row.event == FormEvent::kNoEvent) continue;
+    auto run = [&form, &row] { form.OnControlEvent(row); };
+    if (auto* button = qobject_cast<QPushButton*>(rows_[i]))
+      connect(button, &QPushButton::clicked, this, run);
+    if (auto* list = qobject_cast<QComboBox*>(rows_[i])) connect(list, &QComboBox::activated, this, run);
+    if (auto* slider = qobject_cast<QSlider*>(rows_[i])) connect(slider, &QSlider::valueChanged, this, run);
+    if (auto* box = qobject_cast<QCheckBox*>(rows_[i])) connect(box, &QCheckBox::toggled, this, run);
   }
-  connect(CheckBoxM1, &QCheckBox::toggled, this, [&form] { form.CheckBoxMapClick(FormControl::CheckBoxM1); });
-  connect(CheckBoxM2, &QCheckBox::toggled, this, [&form] { form.CheckBoxMapClick(FormControl::CheckBoxM2); });
   const QList<QAction*> items = popupMenu_->actions();
   connect(items.front(), &QAction::triggered, this, [&form] { form.PropertyClick(); });
   connect(items.back(), &QAction::triggered, this, [&form] { form.ExitClick(); });
   connect(Timer, &QTimer::timeout, this, [&form] { form.OnTimer(); });
 }
 
-QComboBox* TFormWindow::List(FormControl list) const {
-  switch (list) {
-    case FormControl::ComboBoxDevice:
-      return ComboBoxDevice;
-    case FormControl::ComboBoxPort:
-      return ComboBoxPort;
-    case FormControl::ComboBoxMode:
-      return ComboBoxMode;
-    default:
-      break;
-  }
-  const int map = static_cast<int>(list) - static_cast<int>(FormControl::MapBox1);
-  return map >= 0 && map < static_cast<int>(mapBoxes_.size()) ? mapBoxes_[map] : nullptr;
-}
-
-QCheckBox* TFormWindow::CheckBox(FormControl box) const {
-  switch (box) {
-    case FormControl::CheckBoxAutoStart:
-      return CheckBoxAutoStart;
-    case FormControl::CheckBoxM1:
-      return CheckBoxM1;
-    case FormControl::CheckBoxM2:
-      return CheckBoxM2;
-    default:
-      return nullptr;
-  }
-}
-
 // Lists.
 
 void TFormWindow::ClearItems(FormControl list) {
-  if (QComboBox* box = List(list)) box->clear();
+  if (auto* box = qobject_cast<QComboBox*>(Widget(list))) box->clear();
 }
 
 void TFormWindow::AddItem(FormControl list, std::string_view text) {
-  QComboBox* box = List(list);
+  auto* box = qobject_cast<QComboBox*>(Widget(list));
   if (box == nullptr) return;
   // A combo box selects the first item added to it; a list keeps its selection.
   const int selected = box->currentIndex();
@@ -124,48 +93,48 @@ void TFormWindow::AddItem(FormControl list, std::string_view text) {
 }
 
 int TFormWindow::ItemIndex(FormControl list) const {
-  const QComboBox* box = List(list);
+  const auto* box = qobject_cast<const QComboBox*>(Widget(list));
   return box != nullptr ? box->currentIndex() : -1;
 }
 
 void TFormWindow::SetItemIndex(FormControl list, int index) {
   // An index the list does not hold leaves it without a selection.
-  if (QComboBox* box = List(list)) box->setCurrentIndex(index);
+  if (auto* box = qobject_cast<QComboBox*>(Widget(list))) box->setCurrentIndex(index);
 }
 
 // Check boxes and the slider.
 
 bool TFormWindow::Checked(FormControl box) const {
-  const QCheckBox* check = CheckBox(box);
+  const auto* check = qobject_cast<const QCheckBox*>(Widget(box));
   return check != nullptr && check->isChecked();
 }
 
 void TFormWindow::SetChecked(FormControl box, bool checked) {
-  QCheckBox* check = CheckBox(box);
+  auto* check = qobject_cast<QCheckBox*>(Widget(box));
   if (check == nullptr) return;
   const QSignalBlocker quiet(check);
   check->setChecked(checked);
 }
 
-int TFormWindow::SliderPosition() const { return SliderVolume->value(); }
+int TFormWindow::SliderPosition() const { return Find<QSlider>("SliderVolume")->value(); }
 
 void TFormWindow::SetSliderPosition(int position) {
-  const QSignalBlocker quiet(SliderVolume);
-  SliderVolume->setValue(position);
+  auto* slider = Find<QSlider>("SliderVolume");
+  const QSignalBlocker quiet(slider);
+  slider->setValue(position);
 }
 
 // Start button, bars and monitor.
 
 void TFormWindow::SetCaption(FormControl button, std::string_view caption) {
-  if (button == FormControl::ButtonStart) ButtonStart->setText(FromUtf8(caption));
+  if (auto* push = qobject_cast<QPushButton*>(Widget(button))) push->setText(FromUtf8(caption));
 }
 
 void TFormWindow::SetBarPosition(FormControl bar, int position) {
-  const int index = static_cast<int>(bar) - static_cast<int>(FormControl::ProgressBar1);
-  if (index >= 0 && index < static_cast<int>(bars_.size())) bars_[index]->setValue(position);
+  if (auto* progress = qobject_cast<QProgressBar*>(Widget(bar))) progress->setValue(position);
 }
 
-void TFormWindow::RepaintMonitor() { PaintBox->update(); }
+void TFormWindow::RepaintMonitor() { Widget(FormControl::PaintBox)->update(); }
 
 // The window, the tray icon, the timer and the error box.
 
@@ -238,11 +207,11 @@ void TFormWindow::keyPressEvent(QKeyEvent* event) {
       if (auto* focused = qobject_cast<QPushButton*>(focusWidget())) {
         focused->click();
       } else {
-        ButtonOK->click();
+        Find<QPushButton>("ButtonOK")->click();
       }
       return;
     case Qt::Key_Escape:
-      ButtonCancel->click();
+      Find<QPushButton>("ButtonCancel")->click();
       return;
     default:
       QWidget::keyPressEvent(event);

@@ -5,24 +5,17 @@
 
 #include <QWidget>
 #include <array>
+#include <iterator>
+#include <string_view>
 
 #include "app/form_corvane.h"
 #include "app/form_view.h"
 
-class QCheckBox;
-class QComboBox;
-class QFrame;
 class QMenu;
-class QProgressBar;
-class QPushButton;
 class QSystemTrayIcon;
-class QTabWidget;
 class QTimer;
 
 namespace corvane {
-
-class TMonitorBox;
-class TSlider;
 
 class TFormWindow : public QWidget, public FormView {
   Q_OBJECT
@@ -75,34 +68,19 @@ class TFormWindow : public QWidget, public FormView {
   // Builds the pages and their controls (form_controls.cpp).
   void BuildControls();
   void ConnectHandlers();
-  QComboBox* List(FormControl list) const;
-  QCheckBox* CheckBox(FormControl box) const;
   // Moves the window the least that puts it wholly on its screen's free area.
   void PlaceOnScreen();
 
   TFormCorvane form_;
   bool placeWhenExposed_ = false;  // shown, and its frame not yet measured on screen
 
-  // The controls; each one's objectName is its member name.
-  QTabWidget* PageControl = nullptr;
-  QWidget* TabSheetInput = nullptr;
-  QWidget* TabSheetTX = nullptr;
-  QWidget* TabSheetMap = nullptr;
-  QComboBox* ComboBoxDevice = nullptr;
-  QComboBox* ComboBoxPort = nullptr;
-  TSlider* SliderVolume = nullptr;
-  QFrame* Panel = nullptr;
-  TMonitorBox* PaintBox = nullptr;
-  QPushButton* ButtonStart = nullptr;
-  QCheckBox* CheckBoxAutoStart = nullptr;
-  QComboBox* ComboBoxMode = nullptr;
-  std::array<QProgressBar*, 8> bars_{};    // ProgressBar1 … ProgressBar8
-  std::array<QComboBox*, 8> mapBoxes_{};  // MapBox1 … MapBox8
-  QCheckBox* CheckBoxM1 = nullptr;
-  QCheckBox* CheckBoxM2 = nullptr;
-  QPushButton* ButtonOK = nullptr;
-  QPushButton* ButtonCancel = nullptr;
-  QPushButton* ButtonApply = nullptr;
+  // Each row's control, in kFormLayout's order; its objectName is the row's name.
+  std::array<QWidget*, std::size(kFormLayout)> rows_{};
+  QWidget* Widget(FormControl control) const { return rows_[RowIndex(LayoutOf(control))]; }
+  template <class Control>
+  Control* Find(std::string_view name) const {
+    return qobject_cast<Control*>(rows_[RowIndex(*FindLayout(name))]);
+  }
   QMenu* popupMenu_ = nullptr;  // PopupMenu
   QSystemTrayIcon* TrayIcon = nullptr;
   QTimer* Timer = nullptr;

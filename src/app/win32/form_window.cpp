@@ -177,49 +177,22 @@ void TFormWindow::OnCommand(int id, int code) {
     case kMenuExitId:
       form_->ExitClick();
       return;
-    case kButtonOKId:
-      if (code == BN_CLICKED) form_->ButtonOKClick();
-      return;
-    case kButtonCancelId:
-      if (code == BN_CLICKED) form_->ButtonCancelClick();
-      return;
-    case kButtonApplyId:
-      if (code == BN_CLICKED) form_->ButtonApplyClick();
-      return;
     default:
       break;
   }
-  if (id < kFirstFormControlId || id >= kFirstFormControlId + static_cast<int>(kFormControlCount)) {
-    return;
-  }
-  const auto control = static_cast<FormControl>(id - kFirstFormControlId);
-  switch (control) {
-    case FormControl::ButtonStart:
-      if (code == BN_CLICKED) form_->ButtonStartClick();
+  const ControlLayout* row = LayoutOfId(id);
+  if (row == nullptr) return;
+  switch (row->kind) {
+    case ControlKind::kButton:
+    case ControlKind::kDefaultButton:
+    case ControlKind::kCheckBox:
+      if (code == BN_CLICKED) form_->OnControlEvent(*row);
       return;
-    case FormControl::CheckBoxM1:
-    case FormControl::CheckBoxM2:
-      if (code == BN_CLICKED) form_->CheckBoxMapClick(control);
-      return;
-    default:
-      break;
-  }
-  // The lists react to the user's choice only; an index set from code sends nothing.
-  if (code != CBN_SELCHANGE) return;
-  switch (control) {
-    case FormControl::ComboBoxDevice:
-      form_->ComboBoxDeviceChange();
-      return;
-    case FormControl::ComboBoxPort:
-      form_->ComboBoxPortChange();
-      return;
-    case FormControl::ComboBoxMode:
-      form_->ComboBoxModeChange();
+    case ControlKind::kDropDownList:
+      // The lists react to the user's choice only; an index set from code sends nothing.
+      if (code == CBN_SELCHANGE) form_->OnControlEvent(*row);
       return;
     default:
-      if (control >= FormControl::MapBox1 && control <= FormControl::MapBox8) {
-        form_->MapBoxChange(control);
-      }
       return;
   }
 }
@@ -229,7 +202,7 @@ void TFormWindow::OnSliderScroll() {
   const int position = SliderPosition();
   if (position == sliderPosition_) return;
   sliderPosition_ = position;
-  form_->VolumeChange();
+  form_->OnControlEvent(LayoutOf(FormControl::SliderVolume));
 }
 
 void TFormWindow::ShowPage(int index) {

@@ -8,7 +8,9 @@
 #include <windows.h>
 
 #include <array>
+#include <iterator>
 #include <memory>
+#include <string_view>
 
 #include "app/form_corvane.h"
 #include "app/form_view.h"
@@ -17,8 +19,6 @@
 #include "platform/win32/wave_in_audio_device.h"
 
 namespace corvane {
-
-inline constexpr std::size_t kFormControlCount = static_cast<std::size_t>(FormControl::CheckBoxM2) + 1;
 
 class TFormWindow final : public FormView {
  public:
@@ -84,14 +84,15 @@ class TFormWindow final : public FormView {
   void ShowPage(int index);
   void PressButton(HWND button);
 
-  HWND Control(FormControl control) const { return controls_[static_cast<std::size_t>(control)]; }
+  HWND Control(FormControl control) const { return rows_[RowIndex(LayoutOf(control))]; }
+  HWND Named(std::string_view name) const { return rows_[RowIndex(*FindLayout(name))]; }
 
   HINSTANCE instance_;
   HWND window_ = nullptr;
   HFONT font_ = nullptr;
   HWND pageControl_ = nullptr;
   std::array<HWND, 3> pages_{};  // TabSheetInput, TabSheetTX, TabSheetMap
-  std::array<HWND, kFormControlCount> controls_{};
+  std::array<HWND, std::size(kFormLayout)> rows_{};  // each row's control, in kFormLayout's order
   HWND buttonOK_ = nullptr;
   HWND buttonCancel_ = nullptr;
   HWND buttonApply_ = nullptr;

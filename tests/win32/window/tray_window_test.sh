@@ -6,7 +6,7 @@
 # loading stops before the volume, no tray icon is added, and the window, shown, lies wholly
 # on the screen. Then, on a 1280 × 1024 screen from a first run: the tray icon appears, left
 # clicks open nothing, a right click opens the menu, "Property" shows the 472 × 420 window at
-# 749, 463 (captured to PNG), "Apply(&A)" stores the six values under HKLM, Enter presses the
+# 749, 463 (captured to PNG) with every control as the layout table has it, "Apply(&A)" stores the six values under HKLM, Enter presses the
 # focused push button and elsewhere OK, Escape presses Cancel, Alt+A presses "Apply(&A)",
 # "Cancel" with "InputMode" stored as text names it in the error box and loads nothing after
 # it, the close box only hides the window, and "Exit" ends the program with status 0 and
@@ -246,6 +246,9 @@ pixel() { convert "$shots/windows-property.png" -format "%[hex:p{$(($1 - left)),
 read -r monitor_x monitor_y < <(ask where "$paint_box")
 [ "$(pixel "$monitor_x" "$monitor_y")" = 00FF00 ] || fail "no green trace in the monitor's middle row"
 [ "$(pixel "$monitor_x" $((monitor_y - 10)))" = 000000 ] || fail "the monitor is not black"
+# Every control where the layout table puts it, with its text.
+laid_out=$(ask layout) || fail "the window differs from its layout: $laid_out"
+echo "layout: $laid_out"
 
 # First run: the defaults.
 expect_state ComboBoxMode "0 of 2" "first run"

@@ -7,6 +7,8 @@
 //                                           then its client area's width height
 //   window_probe where ID                   screen x y of a control's centre
 //   window_probe state                      one line per control: NAME VALUE
+//   window_probe layout                     checks every control against the layout table
+//                                           (app/form_layout.h); prints each difference
 //   window_probe choose ID INDEX            chooses list item INDEX, as a click would
 //   window_probe slide ID POSITION          drags the slider to POSITION
 //   window_probe click ID                   clicks a button or check box
@@ -21,12 +23,18 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <iterator>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "app/form_layout.h"
 #include "app/win32/control_ids.h"
+#include "decode/signal_formats.h"
 
 namespace {
 
@@ -35,11 +43,11 @@ using corvane::FormControl;
 
 constexpr wchar_t kFormTitle[] = L"Corvane Propaties";
 
-std::wstring Widen(const char* text) {
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+std::wstring Widen(std::string_view text) {
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), length);
-  wide.resize(wide.size() - 1);
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
   return wide;
 }
 
@@ -161,6 +169,117 @@ void PrintState() {
   std::printf("Visible %d\n", IsWindowVisible(Form()) ? 1 : 0);
 }
 
+// Every control of kFormLayout in the live window: its parent, its place counted from the
+// parent's outer corner (the window's controls from its client area), its size where the
+// row gives one (a list's width: Windows sizes its closed height to the font), its text
+// and a TX Type list's items. Prints each difference; true when there is none.
+// A tab's text in the window's own process: the tab control's messages carry pointers
+// that are not carried over between processes, so they point into memory lent there.
+std::wstring TabText(HWND tabs, int index) {
+  struct Exchange {
+    TCITEMW item;
+    wchar_t text[64];
+  };
+  DWORD id = 0;
+  GetWindowThreadProcessId(tabs, &id);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+  if (process == nullptr) return L"";
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(Exchange), MEM_COMMIT, PAGE_READWRITE);
+  std::wstring text;
+  if (remote != nullptr) {
+    Exchange exchange{};
+    exchange.item.mask = TCIF_TEXT;
+    exchange.item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + offsetof(Exchange, text));
+    exchange.item.cchTextMax = 64;
+    WriteProcessMemory(process, remote, &exchange, sizeof exchange, nullptr);
+    SendMessageW(tabs, TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote, &exchange, sizeof exchange, nullptr);
+    // The control may point pszText at its own copy instead of filling the buffer.
+    wchar_t copy[64] = {};
+    if (ReadProcessMemory(process, exchange.item.pszText, copy, sizeof copy - sizeof copy[0], nullptr))
+      text = copy;
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return text;
+}
+
+HWND LabelIn(HWND parent, const std::wstring& text) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (GetDlgCtrlID(child) == corvane::kLabelId && Text(child) == text) return child;
+  }
+  return nullptr;
+}
+
+bool CheckLayout() {
+  using corvane::ControlKind;
+  using corvane::ControlLayout;
+  HWND form = Form();
+  int differences = 0;
+  auto differ = [&](const ControlLayout& row, const std::string& what) {
+    std::printf("%.*s: %s\n", static_cast<int>(row.name.size()), row.name.data(), what.c_str());
+    ++differences;
+  };
+  auto windowOf = [&](const ControlLayout& row) -> HWND {
+    if (row.kind == ControlKind::kLabel)
+      return LabelIn(Control(corvane::LayoutControlId(*corvane::FindLayout(row.parent))), Widen(row.text));
+    return Control(corvane::LayoutControlId(row));
+  };
+  int page = 0;
+  for (const ControlLayout& row : corvane::kFormLayout) {
+    HWND control = windowOf(row);
+    if (control == nullptr) {
+      differ(row, "missing");
+      continue;
+    }
+    HWND parent = row.parent.empty() ? form : windowOf(*corvane::FindLayout(row.parent));
+    if (GetParent(control) != parent) differ(row, "not a child of " + std::string(row.parent));
+    if (row.kind == ControlKind::kPage) {
+      if (TabText(parent, page++) != Widen(row.text)) differ(row, "another tab text");
+      continue;
+    }
+    RECT outer, origin;
+    GetWindowRect(control, &outer);
+    if (parent == form) {
+      POINT client{0, 0};
+      ClientToScreen(form, &client);
+      origin = {client.x, client.y, 0, 0};
+    } else {
+      GetWindowRect(parent, &origin);
+    }
+    const int left = outer.left - origin.left, top = outer.top - origin.top;
+    const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+    const auto& place = row.place;
+    if (left != place.left || top != place.top) {
+      differ(row, "at " + std::to_string(left) + ", " + std::to_string(top));
+    }
+    const bool sized = row.kind != ControlKind::kLabel && place.width != 0;
+    const bool heightSized = sized && row.kind != ControlKind::kDropDownList;
+    if ((sized && width != place.width) || (heightSized && height != place.height)) {
+      differ(row, "sized " + std::to_string(width) + " x " + std::to_string(height));
+    }
+    if (!row.text.empty() && row.kind != ControlKind::kDropDownList && Text(control) != Widen(row.text)) {
+      differ(row, "another text");
+    }
+    if (row.items == corvane::ListItems::kTrayFormats) {
+      std::vector<std::wstring> items;
+      const int count = static_cast<int>(SendMessageW(control, CB_GETCOUNT, 0, 0));
+      for (int i = 0; i < count; ++i) {
+        wchar_t item[64] = {};
+        SendMessageW(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+        items.push_back(item);
+      }
+      std::vector<std::wstring> formats;
+      for (const corvane::SignalFormat& format : corvane::TrayFormats())
+        formats.push_back(Widen(format.caption));
+      if (items != formats) differ(row, "other items than the TX Type formats");
+    }
+  }
+  if (differences == 0)
+    std::printf("%d controls as laid out\n", static_cast<int>(std::size(corvane::kFormLayout)));
+  return differences == 0;
+}
+
 struct ErrorBox {
   HWND found = nullptr;
 };
@@ -177,7 +296,9 @@ BOOL CALLBACK MatchErrorBox(HWND window, LPARAM context) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: window_probe wait|frame|where|state|choose|slide|click|focus|menu|close|error ...\n");
+  std::fprintf(
+      stderr,
+      "usage: window_probe wait|frame|where|state|layout|choose|slide|click|focus|menu|close|error ...\n");
   return 2;
 }
 
@@ -209,6 +330,7 @@ int main(int argc, char** argv) {
     PrintState();
     return 0;
   }
+  if (command == "layout") return CheckLayout() ? 0 : 1;
   if (command == "choose" && argc == 4) {
     Choose(number(2), number(3));
     return 0;
