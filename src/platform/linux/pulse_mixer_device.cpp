@@ -1,6 +1,8 @@
 #include "platform/linux/pulse_mixer_device.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "platform/linux/mixer_ids.h"
 #include "platform/linux/volume_scale.h"
@@ -10,6 +12,9 @@ namespace corvane {
 namespace {
 
 enum class LineKind { kRecording, kPort };
+
+// How long a port change waits for the port's own volume to arrive.
+constexpr std::chrono::milliseconds kPortVolumeWait{1500};
 enum class ControlKind { kPorts, kVolume };
 
 // The server's 0 … 100 % as the program's 0 … 65535; louder than 100 % reads as 65535.
@@ -46,6 +51,7 @@ struct PulseMixerDevice::LineKey {
 struct PulseMixerDevice::ControlKey {
   std::string source;
   ControlKind kind;
+  std::string port;  // of a port's volume; empty for a source without ports
   bool operator==(const ControlKey&) const = default;
 };
 
@@ -140,12 +146,12 @@ bool PulseMixerDevice::LineControl(MixerHandle handle, std::int32_t lineId, std:
   const LineKey* key = source ? LineOf(*source, lineId) : nullptr;
   if (!key) return false;
   if (controlType == kControlMux && key->kind == LineKind::kRecording) {
-    control = {ControlIdOf({source->name, ControlKind::kPorts}),
+    control = {ControlIdOf({source->name, ControlKind::kPorts, ""}),
                static_cast<std::int32_t>(LineCount(*source))};
     return true;
   }
   if (controlType == kControlVolume && key->kind == LineKind::kPort) {
-    control = {ControlIdOf({source->name, ControlKind::kVolume}), 0};
+    control = {ControlIdOf({source->name, ControlKind::kVolume, key->port}), 0};
     return true;
   }
   return false;
@@ -182,9 +188,18 @@ bool PulseMixerDevice::SetValue(MixerHandle handle, std::int32_t controlId, std:
   const auto last = lastRead_.find(controlId);
   if (last != lastRead_.end() && last->second.reported == std::vector<std::uint32_t>{value} &&
       last->second.source.volume.size() == now.volume.size()) {
-    return server_->SetVolume(key->source, last->second.source.volume);  // every channel as read
+    // Every channel as read, on the port it was read on; on another port the volume comes
+    // back with the port.
+    if (last->second.source.activePort != now.activePort) return true;
+    return server_->SetVolume(key->source, last->second.source.volume);
   }
   std::fill(now.volume.begin(), now.volume.end(), LevelToVolume(value));
+  // A port not yet active gets its level once chosen: written now, it would land on the
+  // active port, which a server that keeps a volume per port would then keep.
+  if (key->port != now.activePort) {
+    pendingVolume_[key->source] = {key->port, now.volume};
+    return true;
+  }
   return server_->SetVolume(key->source, now.volume);
 }
 
@@ -208,7 +223,8 @@ bool PulseMixerDevice::SetItems(MixerHandle handle, std::int32_t controlId,
       std::equal(items.begin(), items.end(), last->second.reported.begin(), last->second.reported.end())) {
     // The port and the mute as read.
     const PulseSource& read = last->second.source;
-    if (!read.activePort.empty() && read.activePort != now.activePort && !ChangePort(now, read.activePort)) {
+    if (!read.activePort.empty() && read.activePort != now.activePort &&
+        !ChangePort(now.name, read.activePort, read.volume)) {
       return false;
     }
     return server_->SetMute(key->source, read.mute);
@@ -218,18 +234,32 @@ bool PulseMixerDevice::SetItems(MixerHandle handle, std::int32_t controlId,
       std::find_if(items.begin(), items.end(), [](std::uint32_t v) { return v != 0; }) - items.begin());
   if (first >= items.size() || first >= LineCount(now)) return false;
   const std::string port = PortName(now, first);
-  if (!port.empty() && port != now.activePort && !ChangePort(now, port)) return false;
+  if (!port.empty() && port != now.activePort) {
+    // The level set for the port, or else the level the source has.
+    const auto pending = pendingVolume_.find(now.name);
+    const bool set = pending != pendingVolume_.end() && pending->second.first == port;
+    if (!ChangePort(now.name, port, set ? pending->second.second : now.volume)) return false;
+  }
+  pendingVolume_.erase(now.name);
   // Written even when not muted: the server may have brought the port's own mute.
   return server_->SetMute(key->source, false);
 }
 
-bool PulseMixerDevice::ChangePort(const PulseSource& now, const std::string& port) {
-  if (!server_->SetPort(now.name, port)) return false;
-  // The server may bring the port's own volume: the level chosen stays.
+bool PulseMixerDevice::ChangePort(const std::string& source, const std::string& port,
+                                  const std::vector<std::uint32_t>& volume) {
+  PulseSource before;
+  if (!server_->Source(source, before) || !server_->SetPort(source, port)) return false;
+  // A server that keeps a volume per port brings it with the port, or (PipeWire's session
+  // manager) a moment later: the volume asked for is written once that has come, or once
+  // a short wait shows that nothing comes.
   PulseSource changed;
-  if (!server_->Source(now.name, changed)) return false;
-  return changed.volume == now.volume || changed.volume.size() != now.volume.size() ||
-         server_->SetVolume(now.name, now.volume);
+  const auto deadline = std::chrono::steady_clock::now() + kPortVolumeWait;
+  while (server_->Source(source, changed) && changed.volume == before.volume &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return changed.volume == volume || changed.volume.size() != volume.size() ||
+         server_->SetVolume(source, volume);
 }
 
 }  // namespace corvane

@@ -14,12 +14,15 @@
 // destination: the server does not play back its inputs, so nothing is muted.
 //
 // Writing back the value last read gives back what was read: every channel's volume, and
-// for the multiplexer the active port and the mute. A port changed by the program keeps
-// the source's volume, though the server may keep a volume of its own for each port.
+// for the multiplexer the active port with its volume and the mute. A server may keep a
+// volume for each port and bring it when the port changes, so a port's level is written
+// only while that port is active: a level set before its port is chosen waits for the
+// choice, and a port chosen without one keeps the source's volume.
 
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/linux/pulse_server.h"
@@ -68,8 +71,9 @@ class PulseMixerDevice : public MixerDevice {
   const LineKey* LineOf(const PulseSource& source, std::int32_t lineId) const;
   // The control, when it belongs to the open source of `handle`.
   const ControlKey* ControlOf(MixerHandle handle, std::int32_t controlId, bool ports) const;
-  // Makes `port` the source's active port and keeps the volume the source had.
-  bool ChangePort(const PulseSource& now, const std::string& port);
+  // Makes `port` the source's active port, at `volume`.
+  bool ChangePort(const std::string& source, const std::string& port,
+                  const std::vector<std::uint32_t>& volume);
 
   std::unique_ptr<PulseServer> server_;
   Sources sources_;
@@ -79,6 +83,8 @@ class PulseMixerDevice : public MixerDevice {
   std::vector<LineKey> lines_;
   std::vector<ControlKey> controls_;
   std::map<std::int32_t, ReadBack> lastRead_;  // by control id
+  // By source: a level set for a port that is not active yet, per channel.
+  std::map<std::string, std::pair<std::string, std::vector<std::uint32_t>>> pendingVolume_;
 };
 
 }  // namespace corvane
