@@ -22,6 +22,22 @@ case $server in
       files+=("$modules/$module.so")
     done
     ;;
+  pipewire)
+    require wireplumber pipewire-pulse dbus-daemon
+    lib=/usr/lib/x86_64-linux-gnu
+    files+=("$(command -v pipewire)" "$(command -v wireplumber)" "$(command -v pipewire-pulse)"
+            "$(command -v dbus-daemon)" /usr/share/dbus-1 /usr/share/pipewire /usr/share/wireplumber
+            /usr/share/alsa-card-profile)
+    # The modules and plugins their configurations load, with the libraries they need.
+    for module in rt protocol-native protocol-pulse profiler metadata spa-device-factory \
+                  spa-node-factory spa-device spa-node client-node client-device portal access \
+                  adapter link-factory session-manager; do
+      files+=("$lib/pipewire-0.3/libpipewire-module-$module.so")
+    done
+    for plugin in "$lib"/wireplumber-0.4/*.so "$lib"/spa-0.2/{support,alsa,audioconvert,audiomixer,control}/*.so; do
+      files+=("$plugin")
+    done
+    ;;
 esac
 options=()
 for file in "${files[@]}"; do options+=(--file "$file"); done
