@@ -60,7 +60,8 @@ class Scorer {
     for (std::size_t k = next_; k < std::min(sent_.size(), next_ + 6); ++k) {
       double distance = 0.0;
       for (int i = 0; i < frame.channels; ++i) {
-        distance = std::max(distance, std::abs(frame.intervals[i] - sent_[k][static_cast<std::size_t>(i)] * stretch_));
+        distance = std::max(distance,
+                            std::abs(frame.intervals[i] - sent_[k][static_cast<std::size_t>(i)] * stretch_));
       }
       if (distance < bestDistance) best = k, bestDistance = distance;
     }
@@ -178,24 +179,28 @@ int main(int argc, char** argv) {
       {"8 ch, -30 dBFS, HP 120 Hz, LP 8 kHz", 8, false, 400, 22500, 120, 8000, 0, 1036},
       // AC coupling moves the levels to +1.46 and -0.54 of the amplitude (the pulses'
       // share of the frame): 19000 peaks near -1 dBFS.
-      {"8 ch, inverted, peak near -1 dBFS, HP 20 Hz, LP 15 kHz, +200 ppm", 8, true, 400, 22500, 20, 15000, 200, 19000},
+      {"8 ch, inverted, peak near -1 dBFS, HP 20 Hz, LP 15 kHz, +200 ppm", 8, true, 400, 22500, 20, 15000,
+       200, 19000},
   };
   struct Goal {
     double snrDb, max, rms;
   };
   const Goal goals[] = {{35, 3, 1}, {24, 6, 2.5}};
   bool met = true;
-  std::printf("| condition | SNR | frames sent | sub-sample: accepted | max | RMS | whole-sample: accepted | max | RMS | goal |\n");
+  std::printf(
+      "| condition | SNR | frames sent | sub-sample: accepted | max | RMS | whole-sample: accepted | max | "
+      "RMS | goal |\n");
   std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
   std::uint64_t seed = 1;
   for (const Goal& goal : goals) {
     for (const Condition& c : conditions) {
       const auto o = corvane::Measure(c, goal.snrDb, seconds, seed++);
-      const bool ok = o.subSample.max <= goal.max && o.subSample.Rms() <= goal.rms && o.subSample.unmatched == 0;
+      const bool ok =
+          o.subSample.max <= goal.max && o.subSample.Rms() <= goal.rms && o.subSample.unmatched == 0;
       met = met && ok;
-      std::printf("| %s | %.0f dB | %ld | %ld | %.2f | %.2f | %ld | %.2f | %.2f | %s |\n", c.name, goal.snrDb, o.sent,
-                  o.subSample.frames, o.subSample.max, o.subSample.Rms(), o.wholeSample.frames, o.wholeSample.max,
-                  o.wholeSample.Rms(), ok ? "met" : "MISSED");
+      std::printf("| %s | %.0f dB | %ld | %ld | %.2f | %.2f | %ld | %.2f | %.2f | %s |\n", c.name, goal.snrDb,
+                  o.sent, o.subSample.frames, o.subSample.max, o.subSample.Rms(), o.wholeSample.frames,
+                  o.wholeSample.max, o.wholeSample.Rms(), ok ? "met" : "MISSED");
       std::fflush(stdout);
     }
   }

@@ -51,8 +51,15 @@ TEST(PpmPosition, MapsMicrosecondsOntoTheScaleRoundingHalvesUp) {
     double microseconds;
     std::int32_t position;
   } cases[] = {
-      {1000, 0},      {1500, 512},   {2000, 1023}, {1250, 256},  // 255.75
-      {1001, 1},      {999, 0},      {700, 0},     {2001, 1023}, {2300, 1023},
+      {1000, 0},
+      {1500, 512},
+      {2000, 1023},
+      {1250, 256},  // 255.75
+      {1001, 1},
+      {999, 0},
+      {700, 0},
+      {2001, 1023},
+      {2300, 1023},
       {1000.4887, 0},  // 0.49994…: below the half
       {std::numeric_limits<double>::quiet_NaN(), 0},
   };
@@ -85,12 +92,24 @@ TEST(PpmDecoder, PositionsComeBackAcrossCountsPolaritiesSeparatorsAndImpairments
       {"drift +200 ppm", 8, 400, 22500, With([](Impairments& i) { i.driftPpm = 200; }), 1},
       {"drift -200 ppm", 8, 400, 22500, With([](Impairments& i) { i.driftPpm = -200; }), 1},
       {"AC coupled 120 Hz, low-pass 8 kHz, inverted", 8, 400, 22500, With([](Impairments& i) {
-         i.highPassHz = 120; i.lowPassHz = 8000; i.inverted = true;
-       }), 1},
-      {"noise 35 dB", 8, 400, 22500, With([](Impairments& i) { i.snrDb = 35; i.seed = 4; }), 3},
+         i.highPassHz = 120;
+         i.lowPassHz = 8000;
+         i.inverted = true;
+       }),
+       1},
+      {"noise 35 dB", 8, 400, 22500, With([](Impairments& i) {
+         i.snrDb = 35;
+         i.seed = 4;
+       }),
+       3},
       {"noise 24 dB, -30 dBFS, DC, hum", 8, 300, 22500, With([](Impairments& i) {
-         i.snrDb = 24; i.amplitude = 1036; i.dcOffset = -3000; i.humAmplitude = 300; i.seed = 5;
-       }), 6},
+         i.snrDb = 24;
+         i.amplitude = 1036;
+         i.dcOffset = -3000;
+         i.humAmplitude = 300;
+         i.seed = 5;
+       }),
+       6},
   };
   for (const Case& c : cases) {
     PpmSettings settings;
@@ -104,7 +123,8 @@ TEST(PpmDecoder, PositionsComeBackAcrossCountsPolaritiesSeparatorsAndImpairments
     EXPECT_GE(decoded.buffersWithFrame, 10) << c.what;
     for (int i = 0; i < 8; ++i) {
       const std::int32_t sent = i < c.channels ? kPositions[static_cast<std::size_t>(i)] : kCentre;
-      EXPECT_NEAR(decoded.positions[static_cast<std::size_t>(i)], sent, c.tolerance) << c.what << ", Ch." << i + 1;
+      EXPECT_NEAR(decoded.positions[static_cast<std::size_t>(i)], sent, c.tolerance)
+          << c.what << ", Ch." << i + 1;
     }
   }
 }
@@ -121,7 +141,9 @@ SignalGenerator Frames(int channels, std::function<void(std::int64_t, std::span<
 struct FrameCounter {
   int accepted = 0, rejected = 0, unconfirmed = 0;
   void OnPpmFrame(PpmFrameResult result, const PpmFrames&) {
-    ++(result == PpmFrameResult::kAccepted ? accepted : result == PpmFrameResult::kRejected ? rejected : unconfirmed);
+    ++(result == PpmFrameResult::kAccepted   ? accepted
+       : result == PpmFrameResult::kRejected ? rejected
+                                             : unconfirmed);
   }
 };
 

@@ -22,10 +22,10 @@ typedef struct {
   BusDeviceKind kind;
   struct BusExtension* bus;
   DEVICE_OBJECT* self;
-  ULONG slot;              /* also the device's instance id, so a new expose reuses it */
-  FILE_OBJECT* owner;      /* the client handle that exposed it */
-  BOOLEAN present;         /* reported to Plug and Play; cleared by remove */
-  BOOLEAN gone;            /* removed or surprise-removed: reads fail at once */
+  ULONG slot;         /* also the device's instance id, so a new expose reuses it */
+  FILE_OBJECT* owner; /* the client handle that exposed it */
+  BOOLEAN present;    /* reported to Plug and Play; cleared by remove */
+  BOOLEAN gone;       /* removed or surprise-removed: reads fail at once */
   USHORT vendorId, productId;
   WCHAR hardwareIds[BUS_EXPOSE_IDS_CHARS]; /* the expose record's list, 0 0 at its end */
   /* Under the bus's lock: */
@@ -40,8 +40,8 @@ typedef struct BusExtension {
   DEVICE_OBJECT* lower;    /* the root device below */
   DEVICE_OBJECT* physical; /* the root device, for relations */
   UNICODE_STRING interfaceName;
-  BOOLEAN removing;        /* the bus itself goes: its children are deleted with it */
-  KSPIN_LOCK lock;         /* children[], and each child's state, report and reads */
+  BOOLEAN removing;                          /* the bus itself goes: its children are deleted with it */
+  KSPIN_LOCK lock;                           /* children[], and each child's state, report and reads */
   DEVICE_OBJECT* children[BUS_MAX_CHILDREN]; /* NULL, BUS_SLOT_RESERVED or the child */
 } BusExtension;
 

@@ -26,7 +26,8 @@ std::uint32_t Pcm1024Decoder::CellsOf(std::int32_t samples) {
   return static_cast<std::uint32_t>((10 * static_cast<std::int64_t>(samples) + 36) / 72);
 }
 
-Pcm1024RunResult Pcm1024Decoder::DecodeRun(TInputControl& receiver, std::int32_t samples, std::uint8_t level) {
+Pcm1024RunResult Pcm1024Decoder::DecodeRun(TInputControl& receiver, std::int32_t samples,
+                                           std::uint8_t level) {
   const std::uint32_t cells = CellsOf(samples);
   if (cells >= 64) {
     shiftRegister = level != 0 ? ~std::uint64_t{0} : 0;
@@ -48,7 +49,8 @@ Pcm1024RunResult Pcm1024Decoder::SearchSync(std::uint32_t cells) {
     case kSyncWordPhase4: phase = 4; break;
     case kSyncWordPhase2: phase = 2; break;
     case kSyncWordPhase0: phase = 0; break;
-    default: return Pcm1024RunResult::kNone;
+    default:
+      return Pcm1024RunResult::kNone;
   }
   framePhase = phase;
   symbolIndex = 0;

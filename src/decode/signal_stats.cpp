@@ -85,21 +85,37 @@ void SignalStatsCollector::DecodeRun(SignalPath& path, TInputControl& receiver, 
 void SignalStatsCollector::Count(Pcm1024RunResult result) {
   Pcm1024Counts& counts = total_.pcm1024;
   switch (result) {
-    case Pcm1024RunResult::kSyncAsReceived: ++counts.syncsAsReceived; break;
-    case Pcm1024RunResult::kSyncInverted: ++counts.syncsInverted; break;
-    case Pcm1024RunResult::kFrameAccepted: ++counts.frames; break;
-    case Pcm1024RunResult::kFrameRejected: ++counts.rejected; break;
-    case Pcm1024RunResult::kNone: break;
+    case Pcm1024RunResult::kSyncAsReceived:
+      ++counts.syncsAsReceived;
+      break;
+    case Pcm1024RunResult::kSyncInverted:
+      ++counts.syncsInverted;
+      break;
+    case Pcm1024RunResult::kFrameAccepted:
+      ++counts.frames;
+      break;
+    case Pcm1024RunResult::kFrameRejected:
+      ++counts.rejected;
+      break;
+    case Pcm1024RunResult::kNone:
+      break;
   }
 }
 
 void SignalStatsCollector::Count(SpcmRunResult result) {
   SpcmCounts& counts = total_.spcm;
   switch (result) {
-    case SpcmRunResult::kSync: ++counts.syncs; break;
-    case SpcmRunResult::kFrameCompleted: ++counts.frames; break;
-    case SpcmRunResult::kFrameLost: ++counts.lost; break;
-    case SpcmRunResult::kNone: break;
+    case SpcmRunResult::kSync:
+      ++counts.syncs;
+      break;
+    case SpcmRunResult::kFrameCompleted:
+      ++counts.frames;
+      break;
+    case SpcmRunResult::kFrameLost:
+      ++counts.lost;
+      break;
+    case SpcmRunResult::kNone:
+      break;
   }
 }
 
@@ -112,8 +128,12 @@ void SignalStatsCollector::Count(PpmFrameResult result, const PpmFrames& frame) 
       total_.ppmIntervals.Add(frame);
       intervalPpm_.Add(frame);
       break;
-    case PpmFrameResult::kRejected: ++counts.rejected; break;
-    case PpmFrameResult::kUnconfirmed: ++counts.unconfirmed; break;
+    case PpmFrameResult::kRejected:
+      ++counts.rejected;
+      break;
+    case PpmFrameResult::kUnconfirmed:
+      ++counts.unconfirmed;
+      break;
   }
 }
 
@@ -129,9 +149,12 @@ void PpmIntervals::Add(const PpmFrames& frame) {
 
 FormatOutcome OutcomeOf(const SignalStats& stats, std::int32_t mode) {
   switch (FormatOfMode(mode).mode) {
-    case kModePcm1024: return {stats.pcm1024.frames, stats.pcm1024.rejected};
-    case kModeSpcm: return {stats.spcm.frames, stats.spcm.lost};
-    default: return {stats.ppm.frames, stats.ppm.rejected};
+    case kModePcm1024:
+      return {stats.pcm1024.frames, stats.pcm1024.rejected};
+    case kModeSpcm:
+      return {stats.spcm.frames, stats.spcm.lost};
+    default:
+      return {stats.ppm.frames, stats.ppm.rejected};
   }
 }
 

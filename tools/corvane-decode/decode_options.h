@@ -27,7 +27,8 @@ struct DecodeOptions {
 };
 
 inline constexpr const char* kDecodeUsage =
-    "usage: corvane-decode [--mode pcm1024|spcm|ppm] [--map B0,...,B9] [--json] [--stats] [--joystick] [--raw] FILE\n"
+    "usage: corvane-decode [--mode pcm1024|spcm|ppm] [--map B0,...,B9] [--json] [--stats] [--joystick] "
+    "[--raw] FILE\n"
     "       corvane-decode --capture [--device N --port P [--volume V]] [--wait] [--seconds N]\n"
     "                      [--mode ...] [--map ...] [--json] [--stats] [--joystick]\n"
     "       corvane-decode --list-ports [--json]\n"

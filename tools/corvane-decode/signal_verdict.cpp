@@ -56,7 +56,8 @@ std::string FormatNames() {
 }
 
 std::string ChooseFormat(const SignalFormat& format) {
-  std::string text = "The signal is " + std::string(format.name) + ": choose --mode " + std::string(format.option);
+  std::string text =
+      "The signal is " + std::string(format.name) + ": choose --mode " + std::string(format.option);
   if (format.offeredByTray) return text + ", or the TX Type \"" + std::string(format.caption) + "\".";
   return text + " (the tray program does not read " + std::string(format.name) +
          ": run corvane-decode --capture --joystick, or its service).";

@@ -66,15 +66,17 @@ std::string ShadowNames(const SignalStats& s, std::int32_t mode, int& count) {
 }
 
 void PrintPpmLines(std::FILE* out, const PpmCounts& p, const PpmIntervals& intervals) {
-  std::fprintf(out, "  ppm      %llu frames accepted, %llu rejected (%.1f %%), %llu while the channel count settled\n",
-               static_cast<Count>(p.frames), static_cast<Count>(p.rejected), Percent(p.rejected, p.frames + p.rejected),
-               static_cast<Count>(p.unconfirmed));
+  std::fprintf(
+      out, "  ppm      %llu frames accepted, %llu rejected (%.1f %%), %llu while the channel count settled\n",
+      static_cast<Count>(p.frames), static_cast<Count>(p.rejected),
+      Percent(p.rejected, p.frames + p.rejected), static_cast<Count>(p.unconfirmed));
   if (p.frames == 0) return;
   std::fputs("  channels", out);
   const char* separator = " ";
   for (int n = PpmFrames::kMaxChannels; n >= 0; --n) {
     if (p.framesOfChannels[n] == 0) continue;
-    std::fprintf(out, "%s%d per frame (%llu frames)", separator, n, static_cast<Count>(p.framesOfChannels[n]));
+    std::fprintf(out, "%s%d per frame (%llu frames)", separator, n,
+                 static_cast<Count>(p.framesOfChannels[n]));
     separator = ", ";
   }
   std::fputc('\n', out);
@@ -83,8 +85,8 @@ void PrintPpmLines(std::FILE* out, const PpmCounts& p, const PpmIntervals& inter
     char name[8];
     std::snprintf(name, sizeof name, "Ch.%d", i + 1);
     std::fprintf(out, "  %-8s %.1f us, spread %.1f us (%.1f - %.1f)\n", name,
-                 intervals.sum[i] / static_cast<double>(intervals.count[i]), intervals.most[i] - intervals.least[i],
-                 intervals.least[i], intervals.most[i]);
+                 intervals.sum[i] / static_cast<double>(intervals.count[i]),
+                 intervals.most[i] - intervals.least[i], intervals.least[i], intervals.most[i]);
   }
 }
 
@@ -96,8 +98,8 @@ void PrintFormatLines(std::FILE* out, const SignalStats& s, const SignalFormat& 
                    "  pcm1024  %llu sync words (%llu as received, %llu inverted), %llu frames accepted, %llu "
                    "rejected (%.1f %%)\n",
                    static_cast<Count>(p.Syncs()), static_cast<Count>(p.syncsAsReceived),
-                   static_cast<Count>(p.syncsInverted), static_cast<Count>(p.frames), static_cast<Count>(p.rejected),
-                   Percent(p.rejected, p.frames + p.rejected));
+                   static_cast<Count>(p.syncsInverted), static_cast<Count>(p.frames),
+                   static_cast<Count>(p.rejected), Percent(p.rejected, p.frames + p.rejected));
       return;
     }
     case kModeSpcm:
@@ -105,7 +107,9 @@ void PrintFormatLines(std::FILE* out, const SignalStats& s, const SignalFormat& 
                    static_cast<Count>(s.spcm.syncs), static_cast<Count>(s.spcm.frames),
                    static_cast<Count>(s.spcm.lost), Percent(s.spcm.lost, s.spcm.frames + s.spcm.lost));
       return;
-    default: PrintPpmLines(out, s.ppm, s.ppmIntervals); return;
+    default:
+      PrintPpmLines(out, s.ppm, s.ppmIntervals);
+      return;
   }
 }
 
@@ -121,11 +125,13 @@ void PrintFormatJson(std::FILE* out, const SignalStats& s, const SignalFormat& f
                    static_cast<Count>(s.spcm.syncs), static_cast<Count>(s.spcm.frames),
                    static_cast<Count>(s.spcm.lost));
       return;
-    default: break;
+    default:
+      break;
   }
   const PpmCounts& p = s.ppm;
   std::fprintf(out, "\"ppm\": {\"frames\": %llu, \"rejected\": %llu, \"unconfirmed\": %llu, \"channels\": {",
-               static_cast<Count>(p.frames), static_cast<Count>(p.rejected), static_cast<Count>(p.unconfirmed));
+               static_cast<Count>(p.frames), static_cast<Count>(p.rejected),
+               static_cast<Count>(p.unconfirmed));
   const char* separator = "";
   for (int n = 0; n <= PpmFrames::kMaxChannels; ++n) {
     if (p.framesOfChannels[n] == 0) continue;
@@ -187,8 +193,8 @@ void PrintStatsJson(std::FILE* out, const SignalStats& s, std::int32_t mode) {
     if (Shown(s, shown, mode)) PrintFormatJson(out, s, shown);
   }
   std::fprintf(out, "\"format\": %s, \"verdict\": \"%s\", \"advice\": %s}}\n",
-               format != nullptr ? JsonString(std::string(format->option)).c_str() : "null", VerdictName(verdict),
-               JsonString(Advice(verdict, s, mode)).c_str());
+               format != nullptr ? JsonString(std::string(format->option)).c_str() : "null",
+               VerdictName(verdict), JsonString(Advice(verdict, s, mode)).c_str());
 }
 
 void PrintStatsLine(std::FILE* out, const SignalStats& s, std::int32_t mode) {

@@ -19,9 +19,12 @@ namespace {
 corvane::siggen::SignalGenerator MakeGenerator(const corvane::tool::SiggenOptions& options) {
   using corvane::siggen::SignalGenerator;
   switch (options.mode) {
-    case corvane::kModeSpcm: return SignalGenerator(options.spcmSettings, options.impairments);
-    case corvane::kModePpm: return SignalGenerator(options.ppm, options.impairments);
-    default: return SignalGenerator(options.pcm1024, options.impairments);
+    case corvane::kModeSpcm:
+      return SignalGenerator(options.spcmSettings, options.impairments);
+    case corvane::kModePpm:
+      return SignalGenerator(options.ppm, options.impairments);
+    default:
+      return SignalGenerator(options.pcm1024, options.impairments);
   }
 }
 

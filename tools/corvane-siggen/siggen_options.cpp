@@ -122,7 +122,8 @@ bool ParseSiggenOptions(int argc, const char* const* argv, SiggenOptions& o, std
       o.ppm.channels = static_cast<int>(integer);
     } else if (arg == "--period") {
       if (!value()) return false;
-      if (!ParseNumber(v, number) || number < 10000 || number > 100000) return bad("microseconds 10000-100000");
+      if (!ParseNumber(v, number) || number < 10000 || number > 100000)
+        return bad("microseconds 10000-100000");
       o.ppm.framePeriodUs = number;
     } else if (arg == "--separator") {
       if (!value()) return false;

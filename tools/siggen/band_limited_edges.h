@@ -16,7 +16,7 @@ namespace corvane::siggen {
 // The response to a unit step at time 0, in samples.
 class BandLimitedStep {
  public:
-  static constexpr int kHalfWidth = 32;      // samples of the sinc on each side
+  static constexpr int kHalfWidth = 32;        // samples of the sinc on each side
   static constexpr int kStepsPerSample = 256;  // of the table
 
   explicit BandLimitedStep(double lowPassHz);  // 0 = no input low-pass

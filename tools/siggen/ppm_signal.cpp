@@ -24,11 +24,12 @@ void PpmEdgeSource::NextFrame() {
   intervals.fill(PpmIntervalOf(512));
   const int channels = settings_.channels;
   if (settings_.intervalsOfFrame) {
-    settings_.intervalsOfFrame(frame_, std::span<double>(intervals.data(), static_cast<std::size_t>(channels)));
+    settings_.intervalsOfFrame(frame_,
+                               std::span<double>(intervals.data(), static_cast<std::size_t>(channels)));
   } else {
     for (int i = 0; i < std::min(channels, 8); ++i) {
-      const std::int32_t position =
-          settings_.sweep ? SweepPosition(i, frameStartUs_ * 1e-6) : settings_.positions[static_cast<std::size_t>(i)];
+      const std::int32_t position = settings_.sweep ? SweepPosition(i, frameStartUs_ * 1e-6)
+                                                    : settings_.positions[static_cast<std::size_t>(i)];
       intervals[static_cast<std::size_t>(i)] = PpmIntervalOf(position);
     }
   }

@@ -19,9 +19,9 @@ struct PpmSettings {
   int channels = 8;  // 4 … 16
   // Channels 1 … 8; channels 9 … 16 stay at the centre.
   std::array<std::int32_t, 8> positions{512, 512, 512, 512, 512, 512, 512, 512};
-  bool sweep = false;                // channels 1 … 8 follow SweepPosition instead
-  double framePeriodUs = 22500.0;    // from one frame's first leading edge to the next
-  double separatorUs = 400.0;        // the width of each pulse
+  bool sweep = false;              // channels 1 … 8 follow SweepPosition instead
+  double framePeriodUs = 22500.0;  // from one frame's first leading edge to the next
+  double separatorUs = 400.0;      // the width of each pulse
   // When set, it gives each frame's channel intervals in microseconds instead of the
   // positions (frames numbered from 0); an interval of 0 ends that frame early, without
   // the channels from there on.

@@ -3,7 +3,9 @@
 namespace corvane::siggen {
 
 SignalGenerator::SignalGenerator(std::unique_ptr<SegmentSource> source, const Impairments& impairments)
-    : source_(std::move(source)), renderer_(std::in_place, *source_, impairments.driftPpm), chain_(impairments) {}
+    : source_(std::move(source)),
+      renderer_(std::in_place, *source_, impairments.driftPpm),
+      chain_(impairments) {}
 
 SignalGenerator::SignalGenerator(const Pcm1024Settings& settings, const Impairments& impairments)
     : SignalGenerator(std::make_unique<Pcm1024Source>(settings), impairments) {}

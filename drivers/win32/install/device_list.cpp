@@ -60,17 +60,23 @@ bool ForEachDevice(const char* hardwareId, DWORD flags, Each each, std::string& 
 std::vector<FoundDevice> DevicesWithHardwareId(const char* hardwareId) {
   std::vector<FoundDevice> found;
   std::string error;
-  ForEachDevice(hardwareId, 0, [&](HDEVINFO set, SP_DEVINFO_DATA& device) {
-    found.push_back({InstanceId(set, device), false});
-    return true;
-  }, error);
-  ForEachDevice(hardwareId, DIGCF_PRESENT, [&](HDEVINFO set, SP_DEVINFO_DATA& device) {
-    const std::string id = InstanceId(set, device);
-    for (FoundDevice& f : found) {
-      if (f.instanceId == id) f.present = true;
-    }
-    return true;
-  }, error);
+  ForEachDevice(
+      hardwareId, 0,
+      [&](HDEVINFO set, SP_DEVINFO_DATA& device) {
+        found.push_back({InstanceId(set, device), false});
+        return true;
+      },
+      error);
+  ForEachDevice(
+      hardwareId, DIGCF_PRESENT,
+      [&](HDEVINFO set, SP_DEVINFO_DATA& device) {
+        const std::string id = InstanceId(set, device);
+        for (FoundDevice& f : found) {
+          if (f.instanceId == id) f.present = true;
+        }
+        return true;
+      },
+      error);
   return found;
 }
 

@@ -41,7 +41,8 @@ bool PackageComplete(const std::string& folder, std::string& error) {
 
 bool InstallBusDriver(const std::string& busInf, std::FILE* out, std::string& error) {
   BOOL restart = FALSE;
-  if (!UpdateDriverForPlugAndPlayDevicesA(nullptr, kBusHardwareId, busInf.c_str(), INSTALLFLAG_FORCE, &restart)) {
+  if (!UpdateDriverForPlugAndPlayDevicesA(nullptr, kBusHardwareId, busInf.c_str(), INSTALLFLAG_FORCE,
+                                          &restart)) {
     error = StepFailed("installing the bus driver from " + busInf + " (UpdateDriverForPlugAndPlayDevicesA)");
     return false;
   }
@@ -142,7 +143,8 @@ bool PrintStatus(std::FILE* out) {
   for (const FoundDevice& bus : buses) busPresent = busPresent || bus.present;
   const bool running = busPresent && ServiceRunning(kBusService);
   int joysticks = 0;
-  for (const FoundDevice& joystick : DevicesWithHardwareId(kJoystickHardwareId)) joysticks += joystick.present;
+  for (const FoundDevice& joystick : DevicesWithHardwareId(kJoystickHardwareId))
+    joysticks += joystick.present;
 
   std::fprintf(out, "bus driver package: %s\n", JoinedOrNone(StagedCopiesOf(kBusInf)).c_str());
   std::fprintf(out, "joystick driver package: %s\n", JoinedOrNone(StagedCopiesOf(kJoystickInf)).c_str());
@@ -150,10 +152,13 @@ bool PrintStatus(std::FILE* out) {
     std::fprintf(out, "bus device: none\n");
   } else {
     std::fprintf(out, "bus device: %s, %s\n", buses[0].instanceId.c_str(),
-                 running ? "running" : busPresent ? "present, not running" : "installed, not present");
+                 running      ? "running"
+                 : busPresent ? "present, not running"
+                              : "installed, not present");
   }
   std::fprintf(out, "bus driver service %s: %s\n", kBusService, ServiceState(kBusService).c_str());
-  std::fprintf(out, "joystick driver service %s: %s\n", kJoystickService, ServiceState(kJoystickService).c_str());
+  std::fprintf(out, "joystick driver service %s: %s\n", kJoystickService,
+               ServiceState(kJoystickService).c_str());
   std::fprintf(out, "joysticks: %d\n", joysticks);
   return running;
 }

@@ -34,11 +34,16 @@ std::string ServiceState(const char* name) {
   ServiceHandle service(manager.get() ? OpenServiceA(manager.get(), name, SERVICE_QUERY_STATUS) : nullptr);
   if (service.get() == nullptr) return "not installed";
   switch (CurrentState(service.get())) {
-    case SERVICE_RUNNING: return "running";
-    case SERVICE_STOPPED: return "stopped";
-    case SERVICE_START_PENDING: return "starting";
-    case SERVICE_STOP_PENDING: return "stopping";
-    default: return "in an unknown state";
+    case SERVICE_RUNNING:
+      return "running";
+    case SERVICE_STOPPED:
+      return "stopped";
+    case SERVICE_START_PENDING:
+      return "starting";
+    case SERVICE_STOP_PENDING:
+      return "stopping";
+    default:
+      return "in an unknown state";
   }
 }
 
@@ -57,7 +62,8 @@ bool DeleteDriverService(const char* name, std::string& error) {
     return false;
   }
   SERVICE_STATUS status = {};
-  if (CurrentState(service.get()) == SERVICE_RUNNING) ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
+  if (CurrentState(service.get()) == SERVICE_RUNNING)
+    ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
   if (!DeleteService(service.get()) && GetLastError() != ERROR_SERVICE_MARKED_FOR_DELETE) {
     error = StepFailed(std::string("deleting the service ") + name + " (DeleteService)");
     return false;

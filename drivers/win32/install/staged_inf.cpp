@@ -24,7 +24,8 @@ std::string InfFolder() {
 std::string VersionValue(HINF inf, const char* key) {
   INFCONTEXT line;
   char value[256] = {};
-  if (!SetupFindFirstLineA(inf, "Version", key, &line) || !SetupGetStringFieldA(&line, 1, value, sizeof value, nullptr)) {
+  if (!SetupFindFirstLineA(inf, "Version", key, &line) ||
+      !SetupGetStringFieldA(&line, 1, value, sizeof value, nullptr)) {
     return {};
   }
   return value;
@@ -48,8 +49,8 @@ bool StageInf(const std::string& infPath, std::string& staged, std::string& erro
   const std::string folder = infPath.substr(0, infPath.rfind('\\') + 1);
   char destination[MAX_PATH] = {};
   char* name = nullptr;
-  if (!SetupCopyOEMInfA(infPath.c_str(), folder.c_str(), SPOST_PATH, 0, destination, sizeof destination, nullptr,
-                        &name)) {
+  if (!SetupCopyOEMInfA(infPath.c_str(), folder.c_str(), SPOST_PATH, 0, destination, sizeof destination,
+                        nullptr, &name)) {
     error = StepFailed("staging " + infPath + " (SetupCopyOEMInfA)");
     return false;
   }

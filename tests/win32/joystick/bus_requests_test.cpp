@@ -37,7 +37,8 @@ class Client {
   Client() {
     const std::vector<std::string> paths = corvane::testing::GamePortBusPaths();
     if (paths.size() == 1) {
-      handle_ = CreateFileA(paths[0].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      handle_ =
+          CreateFileA(paths[0].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     }
   }
   ~Client() {
@@ -92,7 +93,9 @@ class Client {
 
 class InstalledBus : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(client.Open()) << "the Corvane joystick bus is not installed and running"; }
+  void SetUp() override {
+    ASSERT_TRUE(client.Open()) << "the Corvane joystick bus is not installed and running";
+  }
   Client client;
 };
 
@@ -104,8 +107,9 @@ TEST_F(InstalledBus, TakesEachRequestOnlyWithItsRecordsExactSize) {
   for (const auto& request : requests) {
     Bytes record(request.size + 1, 0);
     PutLe32(record, 0, request.size);
-    for (auto [in, out] : {std::pair{request.size - 1, request.size}, std::pair{request.size + 1, request.size},
-                           std::pair{request.size, request.size - 1}, std::pair{request.size, request.size + 1}}) {
+    for (auto [in, out] :
+         {std::pair{request.size - 1, request.size}, std::pair{request.size + 1, request.size},
+          std::pair{request.size, request.size - 1}, std::pair{request.size, request.size + 1}}) {
       EXPECT_FALSE(client.Send(request.code, record, in, out))
           << "code " << std::hex << request.code << std::dec << " with " << in << " in, " << out << " out";
     }
@@ -157,7 +161,8 @@ TEST_F(InstalledBus, ClampsAxesToTheReportsRangeAndPressesButtonsOfAnyNonZeroByt
 
   // The current state through HID. A joystick that an earlier test made and removed at
   // once may still come and go meanwhile: its HID device is left for this one's.
-  const InterfaceState expected{{0, 1023, 0, 1023, 512, 7}, {true, false, false, false, false, false, false, false, false, true}};
+  const InterfaceState expected{{0, 1023, 0, 1023, 512, 7},
+                                {true, false, false, false, false, false, false, false, false, true}};
   InterfaceState shown;
   for (int tries = 0; tries < 100 && !(shown == expected); ++tries) {
     std::unique_ptr<GameInterface> hid = MakeGameInterface("hid");

@@ -67,12 +67,14 @@ HANDLE OpenHidIfOurs(const char* path, DWORD access, DWORD flags) {
 HANDLE OpenOurHidDevice(DWORD access, DWORD flags) {
   GUID hidClass;
   HidD_GetHidGuid(&hidClass);
-  const HDEVINFO set = SetupDiGetClassDevsA(&hidClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+  const HDEVINFO set =
+      SetupDiGetClassDevsA(&hidClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
   if (set == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
   HANDLE found = INVALID_HANDLE_VALUE;
   SP_DEVICE_INTERFACE_DATA data = {};
   data.cbSize = sizeof data;
-  for (DWORD i = 0; found == INVALID_HANDLE_VALUE && SetupDiEnumDeviceInterfaces(set, nullptr, &hidClass, i, &data); ++i) {
+  for (DWORD i = 0;
+       found == INVALID_HANDLE_VALUE && SetupDiEnumDeviceInterfaces(set, nullptr, &hidClass, i, &data); ++i) {
     DWORD size = 0;
     SetupDiGetDeviceInterfaceDetailA(set, &data, nullptr, 0, &size, nullptr);
     if (size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) continue;
@@ -102,7 +104,8 @@ class HidInterface : public GameInterface {
     device_ = OpenOurHidDevice(GENERIC_READ | GENERIC_WRITE, FILE_FLAG_OVERLAPPED);
     if (device_ == INVALID_HANDLE_VALUE) return false;
     HIDP_CAPS caps = {};
-    if (!HidD_GetPreparsedData(device_, &preparsed_) || HidP_GetCaps(preparsed_, &caps) != HIDP_STATUS_SUCCESS) {
+    if (!HidD_GetPreparsedData(device_, &preparsed_) ||
+        HidP_GetCaps(preparsed_, &caps) != HIDP_STATUS_SUCCESS) {
       return false;
     }
     report_.resize(caps.InputReportByteLength);
@@ -115,7 +118,8 @@ class HidInterface : public GameInterface {
       // The state as it stands (HidD_GetInputReport); after it, each new input report.
       first_ = false;
       report_.assign(report_.size(), 0);
-      if (!HidD_GetInputReport(device_, report_.data(), static_cast<ULONG>(report_.size()))) return ReadResult::kGone;
+      if (!HidD_GetInputReport(device_, report_.data(), static_cast<ULONG>(report_.size())))
+        return ReadResult::kGone;
       return Parse(state) ? ReadResult::kState : ReadResult::kGone;
     }
     if (!pending_) {
@@ -164,7 +168,8 @@ class HidInterface : public GameInterface {
     }
     USAGE pressed[kButtons] = {};
     ULONG count = kButtons;
-    if (HidP_GetUsages(HidP_Input, 0x09, 0, pressed, &count, preparsed_, report, length) != HIDP_STATUS_SUCCESS) {
+    if (HidP_GetUsages(HidP_Input, 0x09, 0, pressed, &count, preparsed_, report, length) !=
+        HIDP_STATUS_SUCCESS) {
       return false;
     }
     state.buttons.fill(false);
@@ -229,7 +234,8 @@ class WinmmInterface : public WordRangeInterface {
   bool Present() override { return Find(); }
 
   std::string Describe() const override {
-    return "JOYINFOEX: dwXpos dwYpos dwZpos dwVpos dwRpos dwUpos (0 ... 65535 about 511 -> 32767), dwButtons bits 0 ... 9";
+    return "JOYINFOEX: dwXpos dwYpos dwZpos dwVpos dwRpos dwUpos (0 ... 65535 about 511 -> 32767), dwButtons "
+           "bits 0 ... 9";
   }
 
  private:
@@ -263,7 +269,8 @@ class DirectInputInterface : public WordRangeInterface {
       return ReadResult::kGone;
     }
     state.axes = {js.lX, js.lY, js.lZ, js.lRx, js.lRz, js.rglSlider[0]};
-    for (int button = 0; button < kButtons; ++button) state.buttons[button] = (js.rgbButtons[button] & 0x80) != 0;
+    for (int button = 0; button < kButtons; ++button)
+      state.buttons[button] = (js.rgbButtons[button] & 0x80) != 0;
     return ReadResult::kState;
   }
 
@@ -273,7 +280,8 @@ class DirectInputInterface : public WordRangeInterface {
   }
 
   std::string Describe() const override {
-    return "DIJOYSTATE2: lX lY lZ lRx lRz rglSlider[0] (0 ... 65535 about 511 -> 32767), rgbButtons[0 ... 9] (0x80 pressed)";
+    return "DIJOYSTATE2: lX lY lZ lRx lRz rglSlider[0] (0 ... 65535 about 511 -> 32767), rgbButtons[0 ... 9] "
+           "(0x80 pressed)";
   }
 
  private:
@@ -300,7 +308,8 @@ class DirectInputInterface : public WordRangeInterface {
       return false;
     }
     Search search = {};
-    if (FAILED(input_->EnumDevices(DI8DEVCLASS_GAMECTRL, OnDevice, &search, DIEDFL_ATTACHEDONLY)) || !search.found) {
+    if (FAILED(input_->EnumDevices(DI8DEVCLASS_GAMECTRL, OnDevice, &search, DIEDFL_ATTACHEDONLY)) ||
+        !search.found) {
       return false;
     }
     instance = search.instance;

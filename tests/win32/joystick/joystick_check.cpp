@@ -109,7 +109,8 @@ std::optional<SentState> SentStateOf(const GameInterface& via, const InterfaceSt
 
 void PrintState(const std::string& via, const InterfaceState& shown, const std::optional<SentState>& sent) {
   std::printf("{\"via\": \"%s\", \"values\": [", via.c_str());
-  for (int axis = 0; axis < kAxes; ++axis) std::printf(axis == 0 ? "%ld" : ", %ld", static_cast<long>(shown.axes[axis]));
+  for (int axis = 0; axis < kAxes; ++axis)
+    std::printf(axis == 0 ? "%ld" : ", %ld", static_cast<long>(shown.axes[axis]));
   std::printf("], \"buttons\": \"");
   for (bool pressed : shown.buttons) std::putchar(pressed ? '1' : '0');
   std::printf("\", \"report\": \"%s\"}\n", sent ? ReportHex(*sent).c_str() : "?");
@@ -133,8 +134,10 @@ class ExpectedReports {
         return true;
       }
     }
-    why = eachNext_ ? "it is not report " + std::to_string(next_ + 1) + " of " + std::to_string(reports_.size())
-                    : "it is no report after report " + std::to_string(next_) + " of " + std::to_string(reports_.size());
+    why = eachNext_
+              ? "it is not report " + std::to_string(next_ + 1) + " of " + std::to_string(reports_.size())
+              : "it is no report after report " + std::to_string(next_) + " of " +
+                    std::to_string(reports_.size());
     return false;
   }
 
@@ -151,7 +154,9 @@ class ExpectedReports {
 
 constexpr long kFailuresShown = 5;
 
-double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 int Read(const Options& o) {
   std::unique_ptr<GameInterface> via = MakeGameInterface(o.via);
@@ -199,7 +204,8 @@ int Read(const Options& o) {
     if (!why.empty() && ++failures <= kFailuresShown) std::fprintf(stderr, "FAILED: %s\n", why.c_str());
     if (++count == 1 && !o.readyPath.empty()) std::ofstream(o.readyPath) << "ready\n";
   }
-  std::fprintf(stderr, "corvane_joystick_check: %s: %ld states in %.2f s", o.via.c_str(), count, SecondsSince(start));
+  std::fprintf(stderr, "corvane_joystick_check: %s: %ld states in %.2f s", o.via.c_str(), count,
+               SecondsSince(start));
   if (expected) {
     std::fprintf(stderr, ", %zu of %zu reports seen", expected->Seen(), expected->Count());
     if (expected->Seen() * 2 < expected->Count()) {
@@ -224,7 +230,8 @@ int Gone(const Options& o) {
       return 0;
     }
     if (SecondsSince(start) > o.timeoutSeconds) {
-      std::fprintf(stderr, "FAILED: the joystick is still there after %.0f s (%s)\n", o.timeoutSeconds, seenBy.c_str());
+      std::fprintf(stderr, "FAILED: the joystick is still there after %.0f s (%s)\n", o.timeoutSeconds,
+                   seenBy.c_str());
       return 1;
     }
     Sleep(100);

@@ -23,7 +23,8 @@ std::optional<SentState> StateOfJsonLine(const std::string& line) {
   SentState state;
   for (int axis = 0; axis < kAxes; ++axis) {
     const std::uint8_t* b = &bytes[4 * axis];
-    state.axes[axis] = static_cast<std::int32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (std::uint32_t{b[3]} << 24));
+    state.axes[axis] =
+        static_cast<std::int32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (std::uint32_t{b[3]} << 24));
   }
   for (int button = 0; button < kButtons; ++button) state.buttons[button] = bytes[26 + button] != 0;
   return state;
@@ -34,7 +35,8 @@ std::string ReportHex(const SentState& state) {
   char byte[3];
   for (std::int32_t axis : state.axes) {
     for (int i = 0; i < 4; ++i) {
-      std::snprintf(byte, sizeof byte, "%02x", static_cast<unsigned>((static_cast<std::uint32_t>(axis) >> (8 * i)) & 0xFF));
+      std::snprintf(byte, sizeof byte, "%02x",
+                    static_cast<unsigned>((static_cast<std::uint32_t>(axis) >> (8 * i)) & 0xFF));
       hex += byte;
     }
   }

@@ -39,8 +39,8 @@ int PrintVersion(const wchar_t* file) {
   if (!GetFileVersionInfoW(file, 0, size, block.data())) return 1;
   const UINT icons = ExtractIconExW(file, -1, nullptr, nullptr, 0);
   std::wprintf(L"%ls|%ls|%ls|%u\n", VersionString(block, L"ProductName").c_str(),
-               VersionString(block, L"CompanyName").c_str(),
-               VersionString(block, L"FileVersion").c_str(), icons);
+               VersionString(block, L"CompanyName").c_str(), VersionString(block, L"FileVersion").c_str(),
+               icons);
   return 0;
 }
 
@@ -49,12 +49,11 @@ int PrintShortcutTarget(const wchar_t* link) {
   IShellLinkW* shellLink = nullptr;
   IPersistFile* file = nullptr;
   wchar_t target[MAX_PATH] = L"";
-  const bool read =
-      SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                 reinterpret_cast<void**>(&shellLink))) &&
-      SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-      SUCCEEDED(file->Load(link, STGM_READ)) &&
-      SUCCEEDED(shellLink->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH));
+  const bool read = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                               IID_IShellLinkW, reinterpret_cast<void**>(&shellLink))) &&
+                    SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+                    SUCCEEDED(file->Load(link, STGM_READ)) &&
+                    SUCCEEDED(shellLink->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH));
   if (file != nullptr) file->Release();
   if (shellLink != nullptr) shellLink->Release();
   CoUninitialize();
