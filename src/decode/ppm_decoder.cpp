@@ -4,18 +4,15 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <span>
 
 namespace corvane {
 
 namespace {
 
-// An edge is a rise or fall of the signal within kEdgeSpan samples. It must be at least
-// half the size of the recent edges' steps, and at least kSmallestStep (a signal of
-// about -44 dBFS peak) so that the noise of a silent input makes none.
-constexpr int kEdgeSpan = 3;
-constexpr std::int32_t kSmallestStep = 400;
-// The step size forgets over about 0.2 s, so a signal that becomes quieter is found again.
-constexpr double kSwingDecay = 0.9999;
+// The step size forgets over about 0.2 s, so a signal that becomes quieter is found
+// again: by this factor at every kSwingDecayEvery-th sample.
+constexpr double kSwingDecay = 0.9936;
 constexpr double kSwingWeight = 0.25;
 // The levels on either side of an edge are read this many samples from its steepest
 // step: past the band-limited transition, well within the shortest separator (14 samples).
@@ -55,17 +52,20 @@ double Between(const Samples& at, std::int64_t base, double t) {
 
 }  // namespace
 
-bool PpmDecoder::Step(TInputControl& receiver, std::int32_t x, PpmFrameResult& result) {
-  const std::int64_t n = sampleIndex++;
-  history[n & (kHistory - 1)] = x;
-  swing *= kSwingDecay;
+void PpmDecoder::SetSwing(double value) {
+  swing = value;
+  // An edge is a difference of at least half the swing: for a whole number, at least
+  // the half rounded up.
+  threshold = std::max(kSmallestStep, static_cast<std::int32_t>(std::ceil(0.5 * swing)));
+}
+
+bool PpmDecoder::Step(TInputControl& receiver, std::int64_t n, std::int32_t difference, PpmFrameResult& result) {
+  if (n % kSwingDecayEvery == 0) SetSwing(swing * kSwingDecay);
 
   // Follow the steepest difference over kEdgeSpan samples while it stays large.
-  const std::int32_t difference = n >= kEdgeSpan ? x - At(n - kEdgeSpan) : 0;
   const std::int32_t size = std::abs(difference);
-  const double threshold = std::max(static_cast<double>(kSmallestStep), 0.5 * swing);
   if (inEdge) {
-    const bool same = (difference > 0) == edgeRising && 2.0 * size >= threshold;
+    const bool same = (difference > 0) == edgeRising && 2 * size >= threshold;
     if (same && size > edgePeak) {
       edgePeak = size;
       edgePeakAt = n;
@@ -81,17 +81,21 @@ bool PpmDecoder::Step(TInputControl& receiver, std::int32_t x, PpmFrameResult& r
     edgePeakAt = n;
   }
   // Timing needs the samples up to kKernelHalfWidth + 2 after the steepest step.
-  if (edgePending && n >= edgePeakAt + kKernelHalfWidth + 1) {
+  static_assert(kSamplesAfterEdge == kKernelHalfWidth + 1);
+  if (edgePending && n >= edgePeakAt + kSamplesAfterEdge) {
     edgePending = false;
-    const TimedEdge edge = TimeEdge();
-    swing += kSwingWeight * (edge.step - swing);
+    const TimedEdge edge = TimeEdge(frames.NeedsExactTime());
+    SetSwing(swing + kSwingWeight * (edge.step - swing));
     frames.TakeEdge(edge.time, edgeRising);
+    quietUntil = static_cast<std::int64_t>(std::floor(edge.time + PpmFrames::kGapSamples));
   }
-  if (inEdge || edgePending) return false;
+  // Nothing to ask the frames until a gap has passed, and then once per gap.
+  if (inEdge || edgePending || n <= quietUntil) return false;
+  quietUntil = std::numeric_limits<std::int64_t>::max();
   return frames.EndAfterGap(static_cast<double>(n), receiver, result);
 }
 
-PpmDecoder::TimedEdge PpmDecoder::TimeEdge() const {
+PpmDecoder::TimedEdge PpmDecoder::TimeEdge(bool exact) const {
   const std::int32_t sign = edgeRising ? 1 : -1;
   // The steepest single step of the edge: from sample j to j + 1.
   std::int64_t j = edgePeakAt - 1;
@@ -104,11 +108,14 @@ PpmDecoder::TimedEdge PpmDecoder::TimeEdge() const {
   const double after = 0.5 * (At(j + kLevelDistance) + At(j + kLevelDistance + 1));
   // The edge's time is the mean of the times it crosses three levels between them: the
   // noise of three crossings in part averages out, and every edge of one direction has
-  // the same shape, so the choice of levels only shifts them all alike.
+  // the same shape, so the choice of levels only shifts them all alike. An edge no frame
+  // will use is timed roughly, at one level, for the gaps alone.
   double sum = 0.0;
   int crossings = 0;
-  for (const double fraction : {0.3, 0.5, 0.7}) {
-    const double time = Crossing(j, before + fraction * (after - before));
+  static constexpr double kExactLevels[] = {0.3, 0.5, 0.7};
+  static constexpr double kRoughLevel[] = {0.5};
+  for (const double fraction : exact ? std::span<const double>(kExactLevels) : std::span<const double>(kRoughLevel)) {
+    const double time = Crossing(j, before + fraction * (after - before), exact);
     if (std::isnan(time)) continue;
     sum += time;
     ++crossings;
@@ -117,7 +124,7 @@ PpmDecoder::TimedEdge PpmDecoder::TimeEdge() const {
   return {time, std::abs(after - before)};
 }
 
-double PpmDecoder::Crossing(std::int64_t j, double level) const {
+double PpmDecoder::Crossing(std::int64_t j, double level, bool exact) const {
   const double sign = edgeRising ? 1.0 : -1.0;
   // The crossing nearest to the steepest step, between two samples i and i + 1, refined
   // on the rebuilt signal (regula falsi, Illinois variant): a straight line between the
@@ -129,7 +136,7 @@ double PpmDecoder::Crossing(std::int64_t j, double level) const {
     double low = sign * (at(i) - level), high = sign * (at(i + 1) - level);
     if (!(low < 0.0 && high >= 0.0)) continue;
     double t = low / (low - high);
-    for (int r = 0; r < kRefinements; ++r) {
+    for (int r = 0; exact && r < kRefinements; ++r) {
       const double value = sign * (Between(at, i, t) - level);
       if (value < 0.0) {
         lowT = t, low = value;

@@ -13,6 +13,13 @@ constexpr double kLongestChannelSamples = 2300.0 * PpmFrames::kSamplesPerMicrose
 // Leading and trailing edges further apart than this in a channel's two intervals mean
 // separators of different widths: the leading edges alone then give the channel.
 constexpr double kSameWidthSamples = 20.0 * PpmFrames::kSamplesPerMicrosecond;
+// An interval of one edge direction this far outside the channels' range breaks its frame
+// at once: no mean with the other direction could bring it back.
+constexpr double kImpossibleMargin = kSameWidthSamples;
+
+bool Impossible(double interval) {
+  return interval < kShortestChannelSamples - kImpossibleMargin || interval > kLongestChannelSamples + kImpossibleMargin;
+}
 
 }  // namespace
 
@@ -34,18 +41,14 @@ void PpmFrames::TakeEdge(double time, bool rising) {
     leadEdges = 0;
     trailEdges = 0;
   }
+  if (broken) return;
   if (rising == leadRising) {
-    if (leadEdges != trailEdges || leadEdges == kMaxChannels + 1) {
-      broken = true;
-      return;
-    }
-    leadTimes[leadEdges++] = time;
+    broken = leadEdges != trailEdges || leadEdges == kMaxChannels + 1 ||
+             (leadEdges > 0 && Impossible(time - leadTimes[leadEdges - 1]));
+    if (!broken) leadTimes[leadEdges++] = time;
   } else {
-    if (trailEdges + 1 != leadEdges) {
-      broken = true;
-      return;
-    }
-    trailTimes[trailEdges++] = time;
+    broken = trailEdges + 1 != leadEdges || (trailEdges > 0 && Impossible(time - trailTimes[trailEdges - 1]));
+    if (!broken) trailTimes[trailEdges++] = time;
   }
 }
 

@@ -38,6 +38,10 @@ class PpmFrames {
   // An edge at `time`, in samples since the start, rising or falling. Edges come in
   // the order of their times.
   void TakeEdge(double time, bool rising);
+  // Whether the next edge's exact time is of use: not while a frame is gathered that is
+  // broken already (on a signal of another format, nearly every edge), nor before the
+  // first gap. Any other edge may count.
+  bool NeedsExactTime() const { return synced && !(open && broken); }
   // With no edge after lastEdgeTime up to sample `now`: ends the frame being gathered
   // when the gap is long enough. Returns true when it did, with `result` set; an
   // accepted frame writes positions 0 … 7 (as many as it has channels) and sets the
