@@ -62,11 +62,12 @@ int main(int argc, char** argv) {
     std::fputs(kDecodeUsage, stdout);
     return 0;
   }
+  // Only a listing or a chosen source needs a mixer: a decode leaves the sound server and
+  // the cards alone, and does not wait for a server to answer.
   MixerChoice mixerChoice;
-  const auto mixerDevice = CreateMixerDevice(&mixerChoice);
-  MixerDevice& mixer = *mixerDevice;
+  const auto mixer = options.listPorts || options.device >= 0 ? CreateMixerDevice(&mixerChoice) : nullptr;
   if (options.listPorts) {
-    PrintPorts(mixer, mixerChoice, options.json, stdout);
+    PrintPorts(*mixer, mixerChoice, options.json, stdout);
     return 0;
   }
   const std::string name = options.capture ? "" : options.path == "-" ? "standard input" : options.path;
@@ -99,14 +100,14 @@ int main(int argc, char** argv) {
   auto path = std::make_unique<SignalPath>();
   if (options.stats) path->counter = &stats;
   DecodeSummary summary;
-  if (options.device >= 0 && !ChooseSource(mixer, *receiver, options, error)) {
+  if (mixer && !ChooseSource(*mixer, *receiver, options, error)) {
     joystick.OnEnd(summary);
     return Fail("", error);
   }
   if (options.capture) {
     const bool captured =
         RunCapture(options, *receiver, *path, options.stats ? &stats : nullptr, sinks, summary, error);
-    RestoreMixer(*receiver, mixer);  // without a chosen source, nothing was saved to give back
+    if (mixer) RestoreMixer(*receiver, *mixer);
     if (!captured) {
       joystick.OnEnd(summary);
       return Fail("", error);
