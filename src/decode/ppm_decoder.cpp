@@ -59,7 +59,8 @@ void PpmDecoder::SetSwing(double value) {
   threshold = std::max(kSmallestStep, static_cast<std::int32_t>(std::ceil(0.5 * swing)));
 }
 
-bool PpmDecoder::Step(TInputControl& receiver, std::int64_t n, std::int32_t difference, PpmFrameResult& result) {
+bool PpmDecoder::Step(TInputControl& receiver, std::int64_t n, std::int32_t difference,
+                      PpmFrameResult& result) {
   if (n % kSwingDecayEvery == 0) SetSwing(swing * kSwingDecay);
 
   // Follow the steepest difference over kEdgeSpan samples while it stays large.
@@ -114,7 +115,8 @@ PpmDecoder::TimedEdge PpmDecoder::TimeEdge(bool exact) const {
   int crossings = 0;
   static constexpr double kExactLevels[] = {0.3, 0.5, 0.7};
   static constexpr double kRoughLevel[] = {0.5};
-  for (const double fraction : exact ? std::span<const double>(kExactLevels) : std::span<const double>(kRoughLevel)) {
+  for (const double fraction :
+       exact ? std::span<const double>(kExactLevels) : std::span<const double>(kRoughLevel)) {
     const double time = Crossing(j, before + fraction * (after - before), exact);
     if (std::isnan(time)) continue;
     sum += time;

@@ -28,8 +28,8 @@ class PpmDecoder {
   // Edge timing state; it persists across calls and buffers and is never reset.
   static constexpr int kHistory = 32;  // samples kept for timing an edge (a power of 2)
   std::int32_t history[kHistory] = {};
-  std::int64_t sampleIndex = 0;  // of the next sample
-  double swing = 0.0;            // the size of recent edges' steps
+  std::int64_t sampleIndex = 0;            // of the next sample
+  double swing = 0.0;                      // the size of recent edges' steps
   std::int32_t threshold = kSmallestStep;  // the difference that makes an edge (SetSwing)
   // The last sample of the gap after the latest edge: until then no frame can end.
   std::int64_t quietUntil = static_cast<std::int64_t>(PpmFrames::kGapSamples);

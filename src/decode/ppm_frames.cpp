@@ -18,7 +18,8 @@ constexpr double kSameWidthSamples = 20.0 * PpmFrames::kSamplesPerMicrosecond;
 constexpr double kImpossibleMargin = kSameWidthSamples;
 
 bool Impossible(double interval) {
-  return interval < kShortestChannelSamples - kImpossibleMargin || interval > kLongestChannelSamples + kImpossibleMargin;
+  return interval < kShortestChannelSamples - kImpossibleMargin ||
+         interval > kLongestChannelSamples + kImpossibleMargin;
 }
 
 }  // namespace
