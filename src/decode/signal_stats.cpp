@@ -35,8 +35,13 @@ void SignalStatsCollector::Slice(SignalPath& path, TInputControl& receiver, int 
     path.slicer.Slice(receiver, count, dispatch);
   } else {
     path.slicer.Slice(receiver, count, dispatch);
-    shadowPpm_.Decode(*shadowReceiver_, receiver.Samples, count, dispatch);
+    EndShadowPpmFrame(static_cast<double>(total_.level.samples));
   }
+}
+
+void SignalStatsCollector::EndShadowPpmFrame(double now) {
+  PpmFrameResult result;
+  if (shadowPpmFrames_.EndAfterGap(now, *shadowReceiver_, result)) Count(result, shadowPpmFrames_, false);
 }
 
 void SignalStatsCollector::CountLevel(const std::int16_t* samples, int count) {
@@ -66,6 +71,12 @@ void SignalStatsCollector::DecodeRun(SignalPath& path, TInputControl& receiver, 
   runs.glitches += samples <= kLongestGlitch;
   runs.longest = std::max(runs.longest, samples);
   intervalLongest_ = std::max(intervalLongest_, samples);
+  // The run just ended: the other level begins here.
+  runStart_ += samples;
+  if (FormatOfMode(receiver.Mode).input == SignalInput::kRuns) {
+    EndShadowPpmFrame(runStart_);
+    shadowPpmFrames_.TakeEdge(runStart_, level == 0);
+  }
   switch (FormatOfMode(receiver.Mode).mode) {
     case kModePcm1024:
       Count(path.pcm1024.DecodeRun(receiver, samples, level));
@@ -119,12 +130,13 @@ void SignalStatsCollector::Count(SpcmRunResult result) {
   }
 }
 
-void SignalStatsCollector::Count(PpmFrameResult result, const PpmFrames& frame) {
+void SignalStatsCollector::Count(PpmFrameResult result, const PpmFrames& frame, bool timed) {
   PpmCounts& counts = total_.ppm;
   switch (result) {
     case PpmFrameResult::kAccepted:
       ++counts.frames;
       ++counts.framesOfChannels[frame.channels];
+      if (!timed) break;
       total_.ppmIntervals.Add(frame);
       intervalPpm_.Add(frame);
       break;

@@ -10,7 +10,7 @@
 
 #include "decode/input_control.h"
 #include "decode/pcm1024_decoder.h"
-#include "decode/ppm_decoder.h"
+#include "decode/ppm_frames.h"
 #include "decode/signal_path.h"
 #include "decode/spcm_decoder.h"
 
@@ -93,7 +93,9 @@ class SignalStatsCollector final : public SliceCounter {
   // The results of the decoders, counted.
   void Count(Pcm1024RunResult result);
   void Count(SpcmRunResult result);
-  void Count(PpmFrameResult result, const PpmFrames& frame);
+  // `timed`: the frame's edges were timed between samples (PPM mode), so its intervals
+  // are kept too.
+  void Count(PpmFrameResult result, const PpmFrames& frame, bool timed = true);
 
  private:
   struct CountingDispatch;
@@ -101,11 +103,16 @@ class SignalStatsCollector final : public SliceCounter {
   void CountLevel(const std::int16_t* samples, int count);
   // One run: counted, handed to the mode's decoder as always, then to the shadows.
   void DecodeRun(SignalPath& path, TInputControl& receiver, std::int32_t samples, std::uint8_t level);
+  // Ends the shadow PPM frame when a gap has passed by `now`.
+  void EndShadowPpmFrame(double now);
 
   // The decoders of the formats the mode does not select, and the receiver they write.
   Pcm1024Decoder shadowPcm1024_;
   SpcmDecoder shadowSpcm_;
-  PpmDecoder shadowPpm_;
+  // In a mode of runs, PPM frames are counted from the same runs, on edges at whole
+  // samples: enough to tell a PPM signal, at a cost per run rather than per sample.
+  PpmFrames shadowPpmFrames_;
+  double runStart_ = 0.0;  // where the slicer's current run began, in samples
   std::unique_ptr<TInputControl> shadowReceiver_;
 
   SignalStats total_;
