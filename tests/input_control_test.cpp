@@ -50,7 +50,8 @@ TEST(InputControl, TheTrayOffersThePcmFormatsAndPpmIsModeTwo) {
   ASSERT_EQ(TrayFormats().size(), 2u);
   EXPECT_EQ(TrayFormats()[0].caption, "PCM1024 (Futaba)");
   EXPECT_EQ(TrayFormats()[1].caption, "SPCM (JR)");
-  for (std::size_t i = 0; i < TrayFormats().size(); ++i) EXPECT_EQ(TrayFormats()[i].mode, static_cast<int>(i));
+  for (std::size_t i = 0; i < TrayFormats().size(); ++i)
+    EXPECT_EQ(TrayFormats()[i].mode, static_cast<int>(i));
   EXPECT_EQ(FormatOfMode(2).option, "ppm");
   for (const std::int32_t mode : {1, 3, -1}) EXPECT_EQ(FormatOfMode(mode).option, "spcm") << mode;
 }
