@@ -64,7 +64,7 @@ capture_decodes_what_was_played() {  # PATH MODE
 wakes_about_once_a_period() {  # PATH
   alsa_default_through "$1"
   local out rate period
-  out=$("$capture_delay" 2) || { fail "$1: the delay measurement failed"; return; }
+  out=$("$capture_delay" 2) || { fail "$1: the capture measurement failed"; return; }
   echo "$1: $out" | tr '\n' ' '
   echo
   grep -q "^period 64 frames" <<<"$out" || fail "$1: not 64-frame periods"

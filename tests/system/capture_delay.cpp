@@ -82,15 +82,19 @@ int main(int argc, char** argv) {
   ReleasePendingBuffers(*receiver);
 
   std::vector<double> delays = recorder.milliseconds;
-  if (delays.empty()) {
-    std::fprintf(stderr, "no buffer was measured\n");
-    return 1;
-  }
   std::sort(delays.begin(), delays.end());
-  std::printf("period %lu frames, buffer %lu frames asked %lu; %zu buffers in %d s: delay p50 %.2f ms, "
-              "p95 %.2f ms, max %.2f ms\n",
-              grantedPeriod, grantedBuffer, period, delays.size(), seconds, Percentile(delays, 0.5),
-              Percentile(delays, 0.95), delays.back());
+  // A sound server's plugin may give no delay estimate for a while (PulseAudio before its
+  // first latency update): the wake-ups are still worth reporting.
+  if (delays.empty()) {
+    std::printf("period %lu frames, buffer %lu frames asked %lu; no buffer's delay was measured in %d s\n",
+                grantedPeriod, grantedBuffer, period, seconds);
+  } else {
+    std::printf(
+        "period %lu frames, buffer %lu frames asked %lu; %zu buffers in %d s: delay p50 %.2f ms, "
+        "p95 %.2f ms, max %.2f ms\n",
+        grantedPeriod, grantedBuffer, period, delays.size(), seconds, Percentile(delays, 0.5),
+        Percentile(delays, 0.95), delays.back());
+  }
   std::printf(
       "wakeups %.1f/s (period rate %.1f/s), %lu of %lu empty; capture thread %.2f %% of a core, "
       "process %.2f %%\n",
