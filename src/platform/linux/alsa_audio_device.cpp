@@ -210,10 +210,13 @@ struct AlsaAudioDevice::Session {
   }
 
   // Brings a prepared or stopped PCM to running. Capture has to be started by hand:
-  // until then its descriptors never become ready.
+  // until then its descriptors never become ready. A PCM that is prepared already is not
+  // prepared again: the pulse plugin would replace its stream but leave its descriptor
+  // ready from the old one, with nothing to read until the new stream brings data.
   bool RunPcm() {
-    if (snd_pcm_state(pcm) == SND_PCM_STATE_RUNNING) return true;
-    int err = snd_pcm_prepare(pcm);
+    const snd_pcm_state_t state = snd_pcm_state(pcm);
+    if (state == SND_PCM_STATE_RUNNING) return true;
+    int err = state == SND_PCM_STATE_PREPARED ? 0 : snd_pcm_prepare(pcm);
     if (err >= 0) err = snd_pcm_start(pcm);
     if (err < 0) Fail("Cannot start the recording device", err);
     return err >= 0;
