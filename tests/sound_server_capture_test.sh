@@ -60,10 +60,11 @@ capture_decodes_what_was_played() {  # PATH MODE
 
 # Wake-ups of the capture with nothing played (the source still runs): a spin wakes tens
 # of thousands of times a second; a period rate of wake-ups passes with room to spare.
-# Through a server's plugin the capture asks for 64-frame periods.
+# Most wake-ups must find something to read. Through a server's plugin the capture asks
+# for 64-frame periods.
 wakes_about_once_a_period() {  # PATH
   alsa_default_through "$1"
-  local out rate period
+  local out rate period all empty
   out=$("$capture_delay" 2) || { fail "$1: the capture measurement failed"; return; }
   echo "$1: $out" | tr '\n' ' '
   echo
@@ -72,6 +73,11 @@ wakes_about_once_a_period() {  # PATH
   period=$(sed -n 's/.*(period rate \([0-9]*\).*/\1/p' <<<"$out")
   [ -n "$rate" ] && [ -n "$period" ] || { fail "$1: no wake-up count in: $out"; return; }
   [ "$rate" -le $((3 * period + 50)) ] || fail "$1: $rate wake-ups a second at a period rate of $period"
+  # A descriptor left ready with nothing to read wakes the loop for nothing, again and again.
+  all=$(sed -n 's/.*, \([0-9]*\) of \([0-9]*\) empty.*/\2/p' <<<"$out")
+  empty=$(sed -n 's/.*, \([0-9]*\) of \([0-9]*\) empty.*/\1/p' <<<"$out")
+  [ -n "$all" ] && [ -n "$empty" ] || { fail "$1: no count of empty wake-ups in: $out"; return; }
+  [ $((2 * empty)) -le $((all + 20)) ] || fail "$1: $empty of $all wake-ups found nothing to read"
 }
 
 case $server in
