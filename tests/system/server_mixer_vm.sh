@@ -1,6 +1,7 @@
 #!/bin/sh
 # Inside the VM (server_mixer_test.sh starts it): a sound server manages QEMU's AC'97 card,
-# and corvane-decode chooses the "Line In" port at a level through the server's mixer.
+# and corvane-decode chooses the "Line In" port at a level through the server's mixer, from
+# another port and from "Line In" itself, each muted.
 # While it runs, the recording stays switched on and the server's source shows the port and
 # the level; after it ends, the source and the card's controls are as before.
 # Usage: server_mixer_vm.sh pulseaudio|pipewire CORVANE-DECODE
@@ -62,38 +63,46 @@ source_state() {
 }
 active_port() { source_state | grep -q "Active Port: $1"; }
 
-# A start that every restore must give back: another port, unequal channels, muted.
-pactl set-source-port "$source" analog-input-mic
-pactl set-source-volume "$source" 19661 45875
-pactl set-source-mute "$source" 1
-sleep 1
-source_state >/root/before.source
-amixer -c 0 contents >/root/before.card
-cat /root/before.source
-
 "$decode" --list-ports | tee /root/ports.txt
 grep -q "^mixer: the sound server's" /root/ports.txt || fail "--list-ports does not name the server's mixer"
 grep -q '^  port [0-9]*: Line In$' /root/ports.txt || fail "no \"Line In\" port listed"
 
-"$decode" --capture --device 0 --port "Line In" --volume 40000 --seconds 120 >/dev/null \
-  2>/root/decode.err &
-decode_pid=$!
-poll active_port analog-input-linein || fail "the source's port did not become \"Line In\""
-sleep 2  # time for a server to fight the choice
-source_state | tee /root/during.source
-grep -q 'Mute: no' /root/during.source || fail "the source is muted while Corvane records"
-grep -E '^[[:space:]]*Volume:' /root/during.source | grep -q 'front-left: 40001 .*front-right: 40001 ' ||
-  fail "the source's volume is not 40001 (level 40000) on every channel"
-amixer -c 0 sget Capture | tee /root/during.capture | grep -q '\[on\]' || fail "the card's capture switch is off"
-amixer -c 0 cget name='Capture Source' | grep -q ': values=4,4$' || fail "the card does not record Line"
-kill -TERM $decode_pid
-wait $decode_pid || fail "corvane-decode: exit status $?"
-cat /root/decode.err
-sleep 1
-source_state >/root/after.source
-amixer -c 0 contents >/root/after.card
-diff /root/before.source /root/after.source || fail "the server's source is not as before"
-diff /root/before.card /root/after.card || fail "the card's controls are not as before"
+# record_line_in PORT: from a start on PORT that every restore must give back (unequal
+# channels, muted), Corvane records "Line In" at level 40000.
+record_line_in() {
+  echo "--- from $1"
+  pactl set-source-port "$source" "$1"
+  pactl set-source-volume "$source" 19661 45875
+  pactl set-source-mute "$source" 1
+  sleep 1
+  source_state >/root/before.source
+  amixer -c 0 contents >/root/before.card
+  cat /root/before.source
+
+  "$decode" --capture --device 0 --port "Line In" --volume 40000 --seconds 120 >/dev/null \
+    2>/root/decode.err &
+  decode_pid=$!
+  poll active_port analog-input-linein || fail "$1: the source's port did not become \"Line In\""
+  sleep 2  # time for a server to fight the choice
+  source_state | tee /root/during.source
+  grep -q 'Mute: no' /root/during.source || fail "$1: the source is muted while Corvane records"
+  grep -E '^[[:space:]]*Volume:' /root/during.source | grep -q 'front-left: 40001 .*front-right: 40001 ' ||
+    fail "$1: the source's volume is not 40001 (level 40000) on every channel"
+  amixer -c 0 sget Capture | tee /root/during.capture | grep -q '\[on\]' ||
+    fail "$1: the card's capture switch is off"
+  amixer -c 0 cget name='Capture Source' | grep -q ': values=4,4$' || fail "$1: the card does not record Line"
+  kill -TERM $decode_pid
+  wait $decode_pid || fail "$1: corvane-decode: exit status $?"
+  cat /root/decode.err
+  sleep 1
+  source_state >/root/after.source
+  amixer -c 0 contents >/root/after.card
+  diff /root/before.source /root/after.source || fail "$1: the server's source is not as before"
+  diff /root/before.card /root/after.card || fail "$1: the card's controls are not as before"
+}
+record_line_in analog-input-mic
+# The port chosen already, but muted: the level must survive the unmute.
+record_line_in analog-input-linein
 
 if [ $failures -ne 0 ]; then
   for log in /root/*.log; do echo "--- $log"; tail -n 30 "$log"; done

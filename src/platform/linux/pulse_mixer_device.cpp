@@ -200,6 +200,9 @@ bool PulseMixerDevice::SetValue(MixerHandle handle, std::int32_t controlId, std:
     pendingVolume_[key->source] = {key->port, now.volume};
     return true;
   }
+  // A level written while the source is muted may not reach the card, and the server then
+  // takes the card's old volume back when it is unmuted: unmuting writes the level again.
+  if (now.mute) pendingVolume_[key->source] = {key->port, now.volume};
   return server_->SetVolume(key->source, now.volume);
 }
 
@@ -223,9 +226,8 @@ bool PulseMixerDevice::SetItems(MixerHandle handle, std::int32_t controlId,
       std::equal(items.begin(), items.end(), last->second.reported.begin(), last->second.reported.end())) {
     // The port and the mute as read.
     const PulseSource& read = last->second.source;
-    if (!read.activePort.empty() && read.activePort != now.activePort &&
-        !ChangePort(now.name, read.activePort, read.volume)) {
-      return false;
+    if (!read.activePort.empty() && read.activePort != now.activePort) {
+      return ChangePort(now.name, read.activePort, read.volume, read.mute);
     }
     return server_->SetMute(key->source, read.mute);
   }
@@ -234,21 +236,25 @@ bool PulseMixerDevice::SetItems(MixerHandle handle, std::int32_t controlId,
       std::find_if(items.begin(), items.end(), [](std::uint32_t v) { return v != 0; }) - items.begin());
   if (first >= items.size() || first >= LineCount(now)) return false;
   const std::string port = PortName(now, first);
-  if (!port.empty() && port != now.activePort) {
-    // The level set for the port, or else the level the source has.
-    const auto pending = pendingVolume_.find(now.name);
-    const bool set = pending != pendingVolume_.end() && pending->second.first == port;
-    if (!ChangePort(now.name, port, set ? pending->second.second : now.volume)) return false;
-  }
+  // The level set for the port, or else the level the source has.
+  const auto pending = pendingVolume_.find(now.name);
+  const bool set = pending != pendingVolume_.end() && pending->second.first == port;
+  const std::vector<std::uint32_t> volume = set ? pending->second.second : now.volume;
   pendingVolume_.erase(now.name);
+  if (!port.empty() && port != now.activePort) return ChangePort(now.name, port, volume, false);
   // Written even when not muted: the server may have brought the port's own mute.
-  return server_->SetMute(key->source, false);
+  return server_->SetMute(key->source, false) && (!set || server_->SetVolume(key->source, volume));
 }
 
 bool PulseMixerDevice::ChangePort(const std::string& source, const std::string& port,
-                                  const std::vector<std::uint32_t>& volume) {
+                                  const std::vector<std::uint32_t>& volume, bool mute) {
+  // The volume is written while the source is not muted: written while muted, it may not
+  // reach the card, and the server takes the card's old volume back once unmuted.
   PulseSource before;
-  if (!server_->Source(source, before) || !server_->SetPort(source, port)) return false;
+  if (!server_->Source(source, before) || !server_->SetPort(source, port) ||
+      (!mute && !server_->SetMute(source, false))) {
+    return false;
+  }
   // A server that keeps a volume per port brings it with the port, or (PipeWire's session
   // manager) a moment later: the volume asked for is written once that has come, or once
   // a short wait shows that nothing comes.
@@ -258,8 +264,9 @@ bool PulseMixerDevice::ChangePort(const std::string& source, const std::string& 
          std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  return changed.volume == volume || changed.volume.size() != volume.size() ||
-         server_->SetVolume(source, volume);
+  const bool written = changed.volume == volume || changed.volume.size() != volume.size() ||
+                       server_->SetVolume(source, volume);
+  return written && (!mute || server_->SetMute(source, true));
 }
 
 }  // namespace corvane

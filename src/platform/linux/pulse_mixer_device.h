@@ -71,9 +71,9 @@ class PulseMixerDevice : public MixerDevice {
   const LineKey* LineOf(const PulseSource& source, std::int32_t lineId) const;
   // The control, when it belongs to the open source of `handle`.
   const ControlKey* ControlOf(MixerHandle handle, std::int32_t controlId, bool ports) const;
-  // Makes `port` the source's active port, at `volume`.
+  // Makes `port` the source's active port, with `mute`, at `volume`.
   bool ChangePort(const std::string& source, const std::string& port,
-                  const std::vector<std::uint32_t>& volume);
+                  const std::vector<std::uint32_t>& volume, bool mute);
 
   std::unique_ptr<PulseServer> server_;
   Sources sources_;
