@@ -115,8 +115,12 @@ struct FakeWaveIn {
     const MMRESULT result = Checked(wave, "close");
     if (!Fake().queue.empty()) return WAVERR_STILLPLAYING;
     Fake().open = false;
+    if (result == MMSYSERR_NOERROR) Fake().PostClose();
     return result;
   }
+  // The system's notice that the capture closed, after the caller's close or when the
+  // device went away.
+  void PostClose() { PostMessageA(window, MM_WIM_CLOSE, reinterpret_cast<WPARAM>(handle), 0); }
   static WaveInFunctions Functions() { return {&Open, &Prepare, &Unprepare, &Add, &Start, &Stop, &Reset, &Close}; }
 };
 
@@ -230,6 +234,39 @@ TEST_F(WaveInAudioDeviceTest, WithoutADeviceNothingReachesTheSystemAfterTheOpen)
   EXPECT_EQ(fake.calls, (Strings{"open", "prepare", "prepare", "add", "add", "start"}));
   StopInput(*rx, device);
   TestWindow::device = &device;
+  TestWindow::Pump();
+}
+
+// A device that goes away while recording is told through LastError, whether the system
+// says so with its close notice or by refusing the next buffer; the caller's own stop is
+// not, and a new start that opens clears it.
+TEST_F(WaveInAudioDeviceTest, ADeviceThatGoesAwayIsToldAndANewStartClearsIt) {
+  TestWindow::device = &device;
+  StartInput(*rx, device, handler.get());
+  StopInput(*rx, device);
+  StartInput(*rx, device, handler.get());
+  TestWindow::Pump();
+  EXPECT_EQ(device.LastError(), "") << "the close notice of our own stop says nothing";
+
+  fake.PostClose();
+  TestWindow::Pump();
+  EXPECT_EQ(device.LastError(), "the recording device went away");
+  StopInput(*rx, device);
+  StartInput(*rx, device, handler.get());
+  TestWindow::Pump();
+  EXPECT_EQ(device.LastError(), "");
+
+  // Gone without a notice: the buffer handed back is refused when it is added again.
+  fake.open = false;
+  fake.Fill(2000);
+  TestWindow::Pump();
+  EXPECT_NE(device.LastError().find("the recording device went away: "), std::string::npos)
+      << device.LastError();
+  fake.open = true;
+  StopInput(*rx, device);
+  StartInput(*rx, device, handler.get());
+  EXPECT_EQ(device.LastError(), "");
+  StopInput(*rx, device);
   TestWindow::Pump();
 }
 

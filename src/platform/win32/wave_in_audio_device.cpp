@@ -130,13 +130,18 @@ bool WaveInAudioDevice::Add(WaveInHandle handle, WaveHeader* header) {
   Session* session = OpenSession(handle);
   Slot* slot = FindSlot(handle, header);
   if (session == nullptr || slot == nullptr) return false;
-  slot->withDevice = winmm_.waveInAddBuffer(session->wave, slot->record, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
+  const MMRESULT result = winmm_.waveInAddBuffer(session->wave, slot->record, sizeof(WAVEHDR));
+  slot->withDevice = result == MMSYSERR_NOERROR;
+  if (!slot->withDevice) lastError_ = "the recording device went away: " + ErrorText(result);
   return slot->withDevice;
 }
 
 bool WaveInAudioDevice::Start(WaveInHandle handle) {
   Session* session = OpenSession(handle);
-  return session != nullptr && winmm_.waveInStart(session->wave) == MMSYSERR_NOERROR;
+  if (session == nullptr) return false;
+  const MMRESULT result = winmm_.waveInStart(session->wave);
+  if (result != MMSYSERR_NOERROR) lastError_ = "the recording device went away: " + ErrorText(result);
+  return result == MMSYSERR_NOERROR;
 }
 
 bool WaveInAudioDevice::Stop(WaveInHandle handle) {
@@ -152,6 +157,7 @@ bool WaveInAudioDevice::Reset(WaveInHandle handle) {
 bool WaveInAudioDevice::Close(WaveInHandle handle) {
   Session* session = OpenSession(handle);
   if (session == nullptr || winmm_.waveInClose(session->wave) != MMSYSERR_NOERROR) return false;
+  ++ownClosesDue_;
   session->open = false;
   session->wave = nullptr;
   // Buffers the caller holds are done with; those the reset handed back are released
@@ -162,7 +168,24 @@ bool WaveInAudioDevice::Close(WaveInHandle handle) {
   return true;
 }
 
-bool WaveInAudioDevice::HandleMessage(UINT message, WPARAM, LPARAM lParam) {
+bool WaveInAudioDevice::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == MM_WIM_CLOSE) {
+    // The system posts one for each close of ours too; those come first in the queue's
+    // order and say nothing. Another one, of a capture still open here, is the device
+    // going away.
+    if (ownClosesDue_ > 0) {
+      --ownClosesDue_;
+      return true;
+    }
+    const auto wave = reinterpret_cast<HWAVEIN>(wParam);
+    for (const Session& session : sessions_) {
+      if (session.open && session.wave == wave) {
+        lastError_ = "the recording device went away";
+        return true;
+      }
+    }
+    return false;
+  }
   if (message != MM_WIM_DATA) return false;
   // Only a record of this device is read; the device handle carried in wParam is not
   // needed.

@@ -51,7 +51,9 @@ class WaveInAudioDevice : public SystemAudioDevice {
   std::string LastError() const override { return lastError_; }
 
   // For the window procedure: announces the buffer of an MM_WIM_DATA of this device to
-  // its listener and returns true; false for any other message.
+  // its listener, or takes an MM_WIM_CLOSE of a capture still open here as the device
+  // going away (LastError tells it), and returns true; false for any other message.
+  // A buffer the device refuses, or a start it refuses, also sets LastError.
   bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   // The window the buffer-done messages go to.
@@ -87,6 +89,7 @@ class WaveInAudioDevice : public SystemAudioDevice {
   Session sessions_[kSessions];
   Slot slots_[kSlots];
   std::string lastError_;
+  int ownClosesDue_ = 0;  // MM_WIM_CLOSE messages of our own closes not handled yet
 };
 
 }  // namespace corvane
