@@ -9,6 +9,7 @@
 
 #include "audio/capture.h"
 #include "corvane-decode/buffer_handler.h"
+#include "corvane-decode/capture_watch.h"
 #include "corvane-decode/stats_report.h"
 #include "platform/platform.h"
 
@@ -51,23 +52,19 @@ bool RunCapture(const DecodeOptions& options, TInputControl& receiver, SignalPat
   }
 
   StartInput(receiver, device, &handler);
-  std::string told = device.LastError();
+  const std::string told = device.LastError();
   const bool opened = told.empty();
   if (!opened && !options.wait) {
     error = told + " (--wait keeps trying)";
   } else {
     if (!opened) std::fprintf(stderr, "corvane-decode: %s; trying again every 1.5 s\n", told.c_str());
-    // Tell once when the device goes away or comes back; the backend reopens it by itself.
+    // Tell once when the device goes away or comes back. The ALSA backend opens a missing
+    // card again by itself at the same interval, so the watch's retries are left to it.
+    CaptureWatch watcher(told, CaptureWatch::Clock::now());
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &app, [&] {
-      const std::string now = device.LastError();
-      if (now == told) return;
-      if (now.empty()) {
-        std::fputs("corvane-decode: recording\n", stderr);
-      } else {
-        std::fprintf(stderr, "corvane-decode: %s\n", now.c_str());
-      }
-      told = now;
+      const CaptureWatch::Step step = watcher.Look(device.LastError(), CaptureWatch::Clock::now());
+      if (!step.tell.empty()) std::fprintf(stderr, "%s\n", step.tell.c_str());
     });
     watch.start(kWatchMilliseconds);
     // --stats: what the last seconds carried, while the user changes cable or level.

@@ -6,6 +6,7 @@
 #include "audio/capture.h"
 #include "corvane-decode/buffer_handler.h"
 #include "corvane-decode/capture_run.h"
+#include "corvane-decode/capture_watch.h"
 #include "corvane-decode/stats_report.h"
 #include "platform/platform.h"
 #include "platform/win32/message_loop.h"
@@ -18,8 +19,6 @@ using Clock = std::chrono::steady_clock;
 
 // How often the loop looks for a stop and the time limit.
 constexpr std::chrono::milliseconds kTick{10};
-// How often --wait tries to open the device again.
-constexpr std::chrono::milliseconds kRetry{1500};
 
 }  // namespace
 
@@ -32,14 +31,14 @@ bool RunCapture(const DecodeOptions& options, TInputControl& receiver, SignalPat
 
   StartInput(receiver, device, &handler);
   const std::string told = device.LastError();
-  bool opened = told.empty();
+  const bool opened = told.empty();
   if (!opened && !options.wait) {
     error = told + " (--wait keeps trying)";
   } else {
     if (!opened) std::fprintf(stderr, "corvane-decode: %s; trying again every 1.5 s\n", told.c_str());
     const Clock::time_point start = Clock::now();
     const auto limit = std::chrono::duration<double>(options.seconds);
-    Clock::time_point lastTry = start;
+    CaptureWatch watcher(told, start);
     // --stats: what the last seconds carried, while the user changes cable or level.
     const auto statsEvery = std::chrono::milliseconds(kStatsLineMilliseconds);
     Clock::time_point lastStats = start;
@@ -50,13 +49,12 @@ bool RunCapture(const DecodeOptions& options, TInputControl& receiver, SignalPat
         lastStats = now;
         PrintStatsLine(stderr, stats->TakeInterval(), receiver.Mode);
       }
-      if (!opened && now - lastTry >= kRetry) {
-        // The device did not open: a new start opens it anew.
-        lastTry = now;
+      const CaptureWatch::Step step = watcher.Look(device.LastError(), now);
+      if (!step.tell.empty()) std::fprintf(stderr, "%s\n", step.tell.c_str());
+      if (step.retry) {
+        // The device did not open or went away: a new start opens it anew.
         StopInput(receiver, device);
         StartInput(receiver, device, &handler);
-        opened = device.LastError().empty();
-        if (opened) std::fputs("corvane-decode: recording\n", stderr);
       }
       return true;
     });
