@@ -222,8 +222,10 @@ constexpr bool RowsInOrder() {
   for (std::size_t i = 0; i < std::size(kRows); ++i) {
     if (kRows[i].control && static_cast<std::size_t>(*kRows[i].control) != next++) return false;
     if (kRows[i].parent.empty()) continue;
-    const ControlLayout* parent = FindLayout(kRows[i].parent);
-    if (parent == nullptr || parent >= &kRows[i]) return false;
+    // By index: a sanitized build cannot compare the rows' addresses at compile time.
+    std::size_t parent = 0;
+    while (parent < i && kRows[parent].name != kRows[i].parent) ++parent;
+    if (parent == i) return false;
   }
   return true;
 }
