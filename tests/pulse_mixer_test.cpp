@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -42,10 +42,14 @@ std::vector<std::uint32_t> ServerVolume() {
   const std::string text = Output("pactl get-source-volume " + kSource);
   const std::string line = text.substr(0, text.find('\n'));
   std::vector<std::uint32_t> volume;
-  const std::regex channel(": (\\d+) / ");
-  for (auto it = std::sregex_iterator(line.begin(), line.end(), channel); it != std::sregex_iterator();
-       ++it) {
-    volume.push_back(static_cast<std::uint32_t>(std::stoul((*it)[1])));
+  // Each channel reads ": VALUE / ".
+  for (std::size_t at = line.find(": "); at != std::string::npos; at = line.find(": ", at + 1)) {
+    const std::size_t digits = at + 2;
+    std::size_t end = digits;
+    while (end < line.size() && std::isdigit(static_cast<unsigned char>(line[end]))) ++end;
+    if (end > digits && line.compare(end, 3, " / ") == 0) {
+      volume.push_back(static_cast<std::uint32_t>(std::stoul(line.substr(digits, end - digits))));
+    }
   }
   return volume;
 }
