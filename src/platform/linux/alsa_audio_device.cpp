@@ -1,7 +1,10 @@
 #include "platform/linux/alsa_audio_device.h"
 
+#include "platform/linux/precise_timer.h"
+
 #include <alsa/asoundlib.h>
 #include <poll.h>
+#include <sys/stat.h>
 
 #include <QMetaObject>
 #include <QObject>
@@ -44,6 +47,11 @@ class QuietAlsa {
 constexpr snd_pcm_uframes_t kDividingPeriods[] = {1000, 500, 250, 200};
 constexpr snd_pcm_uframes_t kShortPeriodFrames = 64;
 constexpr unsigned kBufferMicroseconds = 200000;
+
+// A card's period interrupt can come late or be merged into the next one (emulated cards
+// do this often), while its position is current whenever it is asked for. So the reader
+// also wakes this long after the front buffer should have filled and asks the position.
+constexpr std::chrono::microseconds kFillMargin{500};
 
 // Chooses the period on `hw`: `asked` frames (or the nearest) when given, else as above.
 void ChoosePeriod(snd_pcm_t* pcm, snd_pcm_hw_params_t* hw, snd_pcm_uframes_t asked) {
@@ -116,6 +124,10 @@ struct AlsaAudioDevice::Session {
   QTimer reopenTimer{&context};
   QTimer restTimer{&context};  // brings the watch back after a wake-up that found nothing
   bool resting = false;
+  PreciseTimer fillTimer{[this] { OnFillDue(); }};
+  const WaveHeader* timedFront = nullptr;   // the buffer fillTimer is armed for
+  std::chrono::nanoseconds positionTime{};  // when the frames read so far had been recorded
+  bool reading = false;                     // buffers are being filled: their levels still change
 
   WaveInHandle handle = kInvalidWaveIn;
   WaveInHandle nextHandle = 1;
@@ -126,6 +138,7 @@ struct AlsaAudioDevice::Session {
   unsigned closes = 0;             // tells a read loop that its capture ended meanwhile
 
   snd_pcm_t* pcm = nullptr;
+  bool plugin = false;  // a sound server's plugin: its position moves only with its server
   std::vector<pollfd> pollFds;
   std::vector<pollfd> rearmedFds;  // the descriptors asked for again before each wait
   std::vector<QSocketNotifier*> notifiers;
@@ -159,6 +172,12 @@ struct AlsaAudioDevice::Session {
     pollFds.resize(static_cast<std::size_t>(count));
     rearmedFds.resize(pollFds.size());
     snd_pcm_poll_descriptors(pcm, pollFds.data(), static_cast<unsigned>(count));
+    // A card is watched through its PCM device or timer; a server's plugin, however
+    // wrapped, through pipes or event descriptors.
+    plugin = !std::all_of(pollFds.begin(), pollFds.end(), [](const pollfd& fd) {
+      struct stat node {};
+      return fstat(fd.fd, &node) == 0 && S_ISCHR(node.st_mode);
+    });
     WatchDescriptors();
     lastError.clear();
     return true;
@@ -202,6 +221,8 @@ struct AlsaAudioDevice::Session {
   void ClosePcm() {
     restTimer.stop();
     resting = false;
+    fillTimer.Disarm();
+    timedFront = nullptr;
     DropNotifiers();
     pollFds.clear();
     rearmedFds.clear();
@@ -227,6 +248,37 @@ struct AlsaAudioDevice::Session {
   void UpdateWatch() {
     const bool watch = pcm && started && !queue.empty() && !resting;
     for (QSocketNotifier* notifier : notifiers) notifier->setEnabled(watch);
+    TimeFront(watch && !plugin);
+  }
+
+  // Arms fillTimer for when the front buffer should be full, once per buffer.
+  void TimeFront(bool timed) {
+    if (reading) return;  // the read ends by updating the watch
+    if (!timed) {
+      if (timedFront) fillTimer.Disarm();
+      timedFront = nullptr;
+      return;
+    }
+    const WaveHeader* front = queue.front();
+    if (front == timedFront) return;
+    timedFront = front;
+    const std::int64_t missing = (front->bufferLength - front->bytesRecorded) / format.blockAlign;
+    fillTimer.ArmAt(positionTime + std::chrono::nanoseconds(missing * 1000000000 / format.samplesPerSec) +
+                    kFillMargin);
+  }
+
+  // The front buffer should be full by now: read up to the card's present position,
+  // whether or not its interrupt has told it.
+  void OnFillDue() {
+    timedFront = nullptr;  // armed again below for whatever is still missing
+    if (!pcm || !started || queue.empty()) return;
+    ++wakeups.all;
+    ++wakeups.timed;
+    const unsigned long readBefore = framesRead;
+    ReadAvailable(true);
+    if (!pcm) return;
+    if (framesRead == readBefore) ++wakeups.empty;
+    UpdateWatch();
   }
 
   // The device went away (or cannot run): drop it and try again while input runs.
@@ -275,12 +327,12 @@ struct AlsaAudioDevice::Session {
     // Read what is there even when the plugin says nothing is ready: asking for the
     // position is what lets the pulse plugin take its readiness back.
     const unsigned long readBefore = framesRead;
-    ReadAvailable();
+    ReadAvailable(false);
     if (!pcm) return;
     Rearm();
     if (framesRead == readBefore) {
       ++wakeups.empty;
-      Rest();
+      if (plugin) Rest();  // a card's descriptor is ready only while there is something to read
     }
   }
 
@@ -337,9 +389,11 @@ struct AlsaAudioDevice::Session {
   }
 
   // Reads what the device holds now (not more, so a source that never runs dry cannot
-  // keep the loop here) into the queued buffers, announcing each as it fills.
-  void ReadAvailable() {
-    snd_pcm_sframes_t avail = snd_pcm_avail_update(pcm);
+  // keep the loop here) into the queued buffers, announcing each as it fills. Asking the
+  // position costs a call into the card's driver; otherwise its last interrupt's counts.
+  void ReadAvailable(bool askPosition) {
+    snd_pcm_sframes_t avail = askPosition ? snd_pcm_avail(pcm) : snd_pcm_avail_update(pcm);
+    positionTime = PreciseTimer::Now();  // the position is no newer, so deadlines from it are never early
     if (avail < 0) {
       Recover(static_cast<int>(avail));
       UpdateWatch();
@@ -347,6 +401,7 @@ struct AlsaAudioDevice::Session {
     }
     const std::uint32_t frameBytes = format.blockAlign;
     const unsigned session = closes;
+    reading = true;
     while (avail > 0 && !queue.empty()) {
       WaveHeader* header = queue.front();
       const std::uint32_t room = header->bufferLength - header->bytesRecorded;
@@ -365,11 +420,16 @@ struct AlsaAudioDevice::Session {
         if (header->bufferLength - header->bytesRecorded >= frameBytes) continue;
       }
       queue.erase(queue.begin());
+      if (header == timedFront) timedFront = nullptr;
       if (status) MeasureDelay();
       listener->OnWaveInData(header);
       // The listener may have stopped or closed the capture.
-      if (session != closes || !pcm || !started) return;
+      if (session != closes || !pcm || !started) {
+        reading = false;
+        return;
+      }
     }
+    reading = false;
     UpdateWatch();
   }
 

@@ -48,11 +48,13 @@ class AlsaAudioDevice : public SystemAudioDevice {
   // buffer's last sample was recorded (-1 when ALSA could not say).
   void MeasureDelays();
   std::chrono::microseconds LastDelay() const;
-  // For measurements: how often the device's descriptors woke the loop, and how many of
-  // those wake-ups found nothing to read.
+  // For measurements: how often the capture woke the loop (the device's descriptors, or a
+  // card's timer for a buffer whose interrupt had not come), how many of those wake-ups
+  // found nothing to read, and how many the timer made.
   struct Wakeups {
     unsigned long all = 0;
     unsigned long empty = 0;
+    unsigned long timed = 0;
   };
   Wakeups CountedWakeups() const;
   // The period and buffer sizes ALSA granted, in frames; false while no device is open.
