@@ -3,8 +3,10 @@
 // the capture wakes and how much of a core its thread takes, while the program's capture
 // path records the default device. On a card that records in real time, in the VM:
 //   tests/system/run-in-vm -q -audiodev -q none,id=snd0 -q -device -q AC97,audiodev=snd0
-//     -m snd-intel8x0 -- build/tests/system/corvane_capture_delay [SECONDS [PERIOD_FRAMES]]
-// or through a sound server of tests/support/sound_servers.sh.
+//     -m snd-intel8x0 -- build/tests/system/corvane_capture_delay [SECONDS [PERIOD_FRAMES [LIMIT_MS]]]
+// or through a sound server of tests/support/sound_servers.sh. With LIMIT_MS it is a test:
+// it fails when the 95th percentile of the delays passes LIMIT_MS, or when the capture
+// wakes more than twice for each period or buffer.
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -55,6 +57,7 @@ double Percentile(const std::vector<double>& sorted, double p) {
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
   const unsigned long period = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : AlsaAudioDevice::kPeriodFrames;
+  const double limitMilliseconds = argc > 3 ? std::atof(argv[3]) : 0;
   QCoreApplication app(argc, argv);
   AlsaAudioDevice device("default", std::chrono::milliseconds(1500), period);
   device.MeasureDelays();
@@ -96,9 +99,19 @@ int main(int argc, char** argv) {
         Percentile(delays, 0.95), delays.back());
   }
   std::printf(
-      "wakeups %.1f/s (period rate %.1f/s), %lu of %lu empty; capture thread %.2f %% of a core, "
-      "process %.2f %%\n",
+      "wakeups %.1f/s (period rate %.1f/s), %lu of %lu empty, %lu by the fill timer; capture thread %.2f %% "
+      "of a core, process %.2f %%\n",
       static_cast<double>(wakeups.all) / elapsed, 48000.0 / static_cast<double>(grantedPeriod), wakeups.empty,
-      wakeups.all, 100 * threadCpu / elapsed, 100 * processCpu / elapsed);
+      wakeups.all, wakeups.timed, 100 * threadCpu / elapsed, 100 * processCpu / elapsed);
+  if (limitMilliseconds <= 0) return 0;
+  const double announcements = std::max(48000.0 / static_cast<double>(grantedPeriod), 48.0) * elapsed;
+  if (delays.empty() || Percentile(delays, 0.95) > limitMilliseconds) {
+    std::printf("FAIL: the 95th percentile of the delays is over %.1f ms\n", limitMilliseconds);
+    return 1;
+  }
+  if (static_cast<double>(wakeups.all) > 2 * announcements) {
+    std::printf("FAIL: more than two wake-ups for each period or buffer\n");
+    return 1;
+  }
   return 0;
 }
